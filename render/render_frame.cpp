@@ -1,0 +1,100 @@
+#include "render/render_frame.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "draw/line.h"
+#include "draw/truncate.h"
+#include "render/bsp_walk.h"
+#include "render/map_to_screen.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+constexpr uint32_t kBlack = 0x000000, kBlue = 0x0000FF, kDarkBlue = 0x000080, kYellow = 0xFFFF00,
+                   kRed = 0xFF0000, kGreen = 0x00FF00, kDarkGreen = 0x008000;
+
+void DrawBox(const Framebuffer& framebuffer, float sx, float sy, float halfWidth, float halfHeight,
+             uint32_t colour) {
+    // Each corner is truncated after the offset is added, not before.
+    DrawRect(framebuffer, TruncToInt32(sx - halfWidth), TruncToInt32(sy - halfHeight),
+             TruncToInt32(sx + halfWidth), TruncToInt32(sy + halfHeight), colour);
+}
+
+void DrawTriangle(const Framebuffer& framebuffer, float sx, float sy, uint32_t colour) {
+    int64_t left = TruncToInt32(sx - 3.0f), right = TruncToInt32(sx + 3.0f);
+    int32_t top = TruncToInt32(sy - 3.0f), base = TruncToInt32(sy + 3.0f);
+    int64_t inset = TruncToInt32(double(right >= left ? right - left : left - right) * 0.5);
+    uint32_t* pixels = framebuffer.pixels;
+    int32_t width = framebuffer.width, height = framebuffer.height;
+    DrawLine(pixels, width, height, int32_t(left), base, int32_t(right), base, colour);
+    DrawLine(pixels, width, height, SaturateToInt32(left + inset), top, int32_t(left), base, colour);
+    DrawLine(pixels, width, height, SaturateToInt32(right - inset), top, int32_t(right), base, colour);
+}
+
+void DrawLinedefs(const Framebuffer& framebuffer, const Level& level) {
+    for (int32_t i = 0; i < level.numLinedefs; ++i) {
+        int32_t start = level.linedefs[i].startVertex, end = level.linedefs[i].endVertex;
+        // A linedef that names a vertex outside the array is skipped.
+        if (start < 0 || start >= level.numVertexes || end < 0 || end >= level.numVertexes) continue;
+        const MapVertex& a = level.vertexes[start];
+        const MapVertex& b = level.vertexes[end];
+        DrawLine(framebuffer.pixels, framebuffer.width, framebuffer.height,
+                 TruncToInt32(MapToScreen(float(a.x), level.offsetX, level.scale)),
+                 TruncToInt32(MapToScreen(float(a.y), level.offsetY, level.scale)),
+                 TruncToInt32(MapToScreen(float(b.x), level.offsetX, level.scale)),
+                 TruncToInt32(MapToScreen(float(b.y), level.offsetY, level.scale)), kBlack);
+    }
+}
+
+void DrawThings(const Framebuffer& framebuffer, const Level& level, ViewerState& viewer) {
+    for (int32_t i = 0; i < level.numThings; ++i) {
+        const MapThing& thing = level.things[i];
+        float sx = MapToScreen(float(thing.x), level.offsetX, level.scale);
+        float sy = MapToScreen(float(thing.y), level.offsetY, level.scale);
+        if (thing.type == 1 && viewer.playerStartPending != 0) {
+            viewer.playerX = sx;
+            viewer.playerY = sy;
+            viewer.playerStartPending = 0;
+            // The thing's angle counts degrees; the viewer turns in radians.
+            viewer.angle = float((double(thing.angle) * kPi) / 180.0);
+        }
+        DrawThingMarker(framebuffer, thing.type, sx, sy);
+    }
+}
+
+}  // namespace
+
+void DrawThingMarker(const Framebuffer& framebuffer, int16_t type, float sx, float sy) {
+    switch (type) {
+        case 1: return DrawBox(framebuffer, sx, sy, 3, 3, kBlue);
+        case 2: case 3: case 4: case 11: return DrawBox(framebuffer, sx, sy, 3, 3, kDarkBlue);
+        case 5: return DrawBox(framebuffer, sx, sy, 1, 3, kBlue);
+        case 6: return DrawBox(framebuffer, sx, sy, 1, 3, kYellow);
+        case 13: return DrawBox(framebuffer, sx, sy, 1, 3, kRed);
+        case 9: case 12289: case 12292: return DrawTriangle(framebuffer, sx, sy, kRed);
+        case 2035: return DrawBox(framebuffer, sx, sy, 2, 3, kGreen);
+        case 2008: case 2010: case 2012: case 2014: case 2048: case 2049: case 2302:
+            return DrawBox(framebuffer, sx, sy, 2, 2, kDarkGreen);
+        default: return DrawBox(framebuffer, sx, sy, 3, 3, kBlack);
+    }
+}
+
+void RenderFrame(const Framebuffer& framebuffer, const Level& level, ViewerState& viewer,
+                 const FontImage& font, StatusLine& statusLine) {
+    if (framebuffer.width > 0 && framebuffer.height > 0)
+        std::memset(framebuffer.pixels, 0xFF, size_t(framebuffer.width) * size_t(framebuffer.height) * 4);
+    FormatStatusLine(statusLine, level.maxDepth, level.maxDraw, viewer.playerX, viewer.playerY);
+    DrawStatusText(framebuffer, font, statusLine);
+    DrawLinedefs(framebuffer, level);
+    DrawThings(framebuffer, level, viewer);
+
+    BspWalk walk{level, viewer, framebuffer};
+    walk.mx = ScreenToMapUnits(viewer.playerX, level.offsetX, level.scale);
+    walk.my = ScreenToMapUnits(viewer.playerY, level.offsetY, level.scale);
+    walk.subsectorsDrawn = 0;
+    WalkBspNode(walk, uint16_t(level.numNodes - 1), 0);
+
+    DrawBox(framebuffer, viewer.playerX, viewer.playerY, 6, 6, kBlue);
+}

@@ -1,9 +1,10 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Render the viewer's glyph atlas (assets/font.bmp) from DejaVu Sans Mono.
 
 The atlas is 16 x 16 cells of 16 x 16 pixels; character code c lives in cell
 row c // 16 (from the top) and column c % 16. Glyphs are dark on white.
-Run from anywhere: python3 tools/make_font.py [output.bmp]
+Needs Debian's python3-pil and fonts-dejavu-core; run from anywhere:
+    /usr/bin/python3 tools/make_font.py [output.bmp]
 """
 
 import os
@@ -23,10 +24,11 @@ LAST_PRINTABLE = 126
 
 def render_atlas():
     font = ImageFont.truetype(FONT_PATH, FONT_SIZE)
-    ascent, descent = font.getmetrics()
-    # One baseline for every glyph so text lines up; centre the ascent+descent
-    # band vertically in the cell.
-    top = (CELL - (ascent + descent)) // 2
+    # ascent + descent exceeds the cell at this size, so centre the inked band
+    # of all printable glyphs instead; one shared baseline keeps text aligned.
+    printable = "".join(map(chr, range(FIRST_PRINTABLE, LAST_PRINTABLE + 1)))
+    _, ink_top, _, ink_bottom = font.getbbox(printable)
+    top = (CELL - (ink_bottom - ink_top)) // 2 - ink_top
     atlas = Image.new("L", (SIZE, SIZE), 255)
     draw = ImageDraw.Draw(atlas)
     for code in range(FIRST_PRINTABLE, LAST_PRINTABLE + 1):

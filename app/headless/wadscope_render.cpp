@@ -140,7 +140,10 @@ int main(int argc, char** argv) {
     Viewer viewer;
     viewer.state.mapIndex = options.mapIndex;
     StartViewer(viewer, options.wadPath, options.fontPath);
-    if (!LevelLoaded(viewer.level, options)) return 1;
+    if (!LevelLoaded(viewer.level, options)) {
+        CloseViewer(viewer);
+        return 1;
+    }
 
     std::vector<uint32_t> pixels(size_t(options.width) * size_t(options.height));
     viewer.framebuffer = {options.width, options.height, pixels.data()};
@@ -155,7 +158,9 @@ int main(int argc, char** argv) {
     }
     ComposeFrame(viewer);
 
-    if (!WritePng(options.outputPath, viewer.framebuffer)) {
+    bool written = WritePng(options.outputPath, viewer.framebuffer);
+    CloseViewer(viewer);  // leak checkers see a clean exit
+    if (!written) {
         std::fprintf(stderr, "wadscope-render: cannot write %s\n", options.outputPath);
         return 1;
     }

@@ -81,7 +81,8 @@ uint32_t* ExpandRgbToRgbx(size_t pixelCount, const uint8_t* source) {
 void LoadFontImageFromBytes(FontImage& font, const uint8_t* data, size_t size, int32_t* width,
                             int32_t* height) {
     uint8_t header[kHeaderSize] = {};
-    std::memcpy(header, data, std::min(size, kHeaderSize));
+    // An empty file may come without any bytes at all (a null pointer).
+    if (size > 0) std::memcpy(header, data, std::min(size, kHeaderSize));
     BmpFields bmp = ReadBmpFields(header);
     *width = bmp.width, *height = bmp.height;
     // A short file leaves the rest of the pixels as they were.

@@ -86,7 +86,7 @@ std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
     std::filesystem::path path = std::filesystem::temp_directory_path() / ("wadscope-test-" + name);
     FILE* file = std::fopen(path.string().c_str(), "wb");
     if (file) {
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);  // data() may be null
         std::fclose(file);
     }
     return path.string();

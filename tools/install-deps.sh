@@ -4,7 +4,7 @@
 set -euo pipefail
 
 run_packages=(cmake ninja-build g++ pkg-config libpng-dev libsdl2-dev freedoom xvfb xauth)
-test_packages=("${run_packages[@]}" libgtest-dev libbenchmark-dev xdotool imagemagick
+test_packages=("${run_packages[@]}" libgtest-dev libbenchmark-dev xdotool x11-utils python3 imagemagick
   clang libclang-rt-14-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64)
 
 case "${1:-test}" in

@@ -4,8 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh run
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWADSCOPE_TESTS=OFF >/dev/null
-cmake --build build/release -j "$(nproc)"
+cmake -S . -B build/viewer -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWADSCOPE_TESTS=OFF >/dev/null
+cmake --build build/viewer -j "$(nproc)"
 
 # The viewer reads DOOM1.WAD and font.bmp from its working directory.
 workdir=build/run
@@ -13,6 +13,11 @@ mkdir -p "$workdir"
 ln -sf /usr/share/games/doom/freedoom1.wad "$workdir/DOOM1.WAD"
 cp assets/font.bmp "$workdir/font.bmp"
 cd "$workdir"
+# The window, when there is a display it can open on; the viewer opens E1M1.
+if [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]]; then
+  ../viewer/app/sdl/wadscope && exit 0
+  echo "The viewer could not open a window; rendering a picture instead." >&2
+fi
 shot="$PWD/E1M1.png"
-../release/app/headless/wadscope-render --map E1M1 "$shot"
+../viewer/app/headless/wadscope-render --map E1M1 "$shot"
 echo "No display: rendered Freedoom's E1M1 to $shot"

@@ -27,8 +27,20 @@ void DrawLine(uint32_t* pixels, int32_t width, int32_t height, int32_t x0, int32
     int32_t dy = y1 - y0;
     float slope = dx == 0 ? 1000.0f : float(dy) / float(dx);
 
+    if (dy == 0 && y0 < (1 << 24)) {
+        // Fast path: float(i) * 0 + float(y0) is exactly y0 (whole numbers below
+        // 2^24 are exact floats), so a horizontal line is one plain run of its row.
+        std::fill_n(pixels + size_t(y0) * size_t(width) + size_t(x0), size_t(dx) + 1, colour);
+        return;
+    }
     if (dx == 0 || slope > 1.0f) {
         if (dy < 0) std::swap(y0, y1), dy = -dy;  // a vertical line is drawn from its upper end
+        if (dx == 0 && VerticalLineInRuns(x0, dy + 1)) {
+            // Fast path: the formula puts row i in column x0 + i / 1000 (kVerticalRunRows).
+            for (int32_t i = 0; i <= dy; ++i)
+                Plot(pixels, width, std::min(x0 + i / kVerticalRunRows, width - 1), y0 + i, colour);
+            return;
+        }
         float step = 1.0f / slope;
         for (int32_t i = 0; i <= dy; ++i) {
             // A vertical line drifts one column per 1000 rows; hold it at the right edge.

@@ -8,6 +8,19 @@
 void DrawLine(uint32_t* pixels, int32_t width, int32_t height, int32_t x0, int32_t y0,
               int32_t x1, int32_t y1, uint32_t colour);
 
+// A vertical line's step is 1/1000 of a column per row, so row i of a vertical
+// line from column x lies in column x + i / 1000 (held at the buffer's last
+// column): float(i) * (1.0f / 1000.0f) + float(x) truncates exactly to that
+// while i and the column are below 32768. The tests check every such x and i.
+constexpr int32_t kVerticalRunRows = 1000;
+constexpr int32_t kVerticalRunLimit = 32768;
+
+// Whether that rule covers a vertical line of `rows` rows (at least 1) from column x.
+constexpr bool VerticalLineInRuns(int32_t x, int32_t rows) {
+    return x >= 0 && rows >= 1 && rows <= kVerticalRunLimit &&
+           x + (rows - 1) / kVerticalRunRows < kVerticalRunLimit;
+}
+
 // Outline of a box: top, bottom, left, right edge, in that order.
 void DrawRect(const Framebuffer& framebuffer, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
               uint32_t colour);

@@ -28,6 +28,16 @@ bool EnterNodeOnce(BspWalk& walk, uint16_t node) {
     return true;
 }
 
+// Walls are all black and nothing reads them back, so a seg drawn again in the
+// same frame changes nothing; shared subsectors and segs would otherwise
+// multiply the work. True the first time an index is marked.
+bool MarkOnce(uint8_t* bits, int32_t index) {
+    uint8_t bit = uint8_t(1u << (index % 8));
+    if (bits[index / 8] & bit) return false;
+    bits[index / 8] |= bit;
+    return true;
+}
+
 template <typename Record>
 bool InRange(int32_t index, const Record*, int32_t count) { return index >= 0 && index < count; }
 
@@ -77,11 +87,14 @@ void DrawSubsector(BspWalk& walk, int16_t index) {
     }
     if (walk.subsectorsDrawn >= level.maxDraw) return;
     ++walk.subsectorsDrawn;
+    if (!MarkOnce(walk.subsectorDrawn, index)) return;
     const MapSubsector& subsector = level.subsectors[index];
     int32_t firstSeg = subsector.firstSeg;
-    for (int32_t segIndex = firstSeg; segIndex < firstSeg + subsector.segCount; ++segIndex) {
-        // Indices that point outside their arrays do not occur in sound map data; skip the seg.
-        if (!InRange(segIndex, level.segs, level.numSegs)) continue;
+    // Indices that point outside their arrays do not occur in sound map data; skip the seg.
+    int32_t firstInRange = std::max(firstSeg, 0);
+    int32_t endInRange = std::min(firstSeg + subsector.segCount, level.numSegs);
+    for (int32_t segIndex = firstInRange; segIndex < endInRange; ++segIndex) {
+        if (!MarkOnce(walk.segDrawn, segIndex)) continue;
         const MapSeg& seg = level.segs[segIndex];
         if (!InRange(seg.startVertex, level.vertexes, level.numVertexes) ||
             !InRange(seg.endVertex, level.vertexes, level.numVertexes) ||
@@ -101,6 +114,6 @@ void DrawSubsector(BspWalk& walk, int16_t index) {
                         MapToScreen(float(end.x), level.offsetX, level.scale),
                         MapToScreen(float(end.y), level.offsetY, level.scale),
                         float(level.sectors[sector].ceilingHeight),
-                        float(level.sectors[sector].floorHeight));
+                        float(level.sectors[sector].floorHeight), walk.columns);
     }
 }

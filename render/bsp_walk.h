@@ -4,6 +4,7 @@
 
 #include "app/viewer_state.h"
 #include "draw/framebuffer.h"
+#include "render/wall_segment.h"
 #include "wad/level.h"
 
 // What one frame's walk reads and counts.
@@ -15,6 +16,9 @@ struct BspWalk {
     int32_t my = 0;
     int32_t subsectorsDrawn = 0;  // subsectors accepted so far, compared with maxDraw
     uint8_t nodeEntered[32768 / 8] = {};  // one bit per node: a node is entered once per frame
+    uint8_t subsectorDrawn[32768 / 8] = {};  // one bit per subsector: its segs are drawn once per frame
+    uint8_t segDrawn[65536 / 8] = {};        // one bit per seg: a seg is drawn once per frame
+    WallColumns* columns = nullptr;       // where walls keep their vertical lines; null: drawn at once
 };
 
 // Walks from a child reference: near child first, the far child under the

@@ -94,7 +94,10 @@ void RenderFrame(const Framebuffer& framebuffer, const Level& level, ViewerState
     walk.mx = ScreenToMapUnits(viewer.playerX, level.offsetX, level.scale);
     walk.my = ScreenToMapUnits(viewer.playerY, level.offsetY, level.scale);
     walk.subsectorsDrawn = 0;
+    WallColumns columns(framebuffer);
+    walk.columns = &columns;
     WalkBspNode(walk, uint16_t(level.numNodes - 1), 0);
+    DrawWallColumns(framebuffer, columns);  // before the viewpoint marker, which may cover them
 
     DrawBox(framebuffer, viewer.playerX, viewer.playerY, 6, 6, kBlue);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include "draw/line.h"
 #include "draw/truncate.h"
@@ -42,10 +43,123 @@ bool ClipToDepthOne(ViewPoint front, ViewPoint& behind) {
 // Screen positions may lie anywhere; the rasterizer clamps them, so only wrap-around must not happen.
 int32_t ScreenPosition(int32_t centre, int64_t offset) { return SaturateToInt32(centre + offset); }
 
+// The filled columns' half-heights v = trunc(T1 x (1 - t) + T2 x t), with
+// t = |i - X1| / span, for the count columns from first on. A loop without
+// branches, which the compiler turns into vector instructions: each lane
+// rounds every operation to single precision just as the plain loop does.
+constexpr int32_t kColumnBatch = 64;
+void ColumnHalfHeights(int32_t* halves, int32_t first, int32_t count, float x1, float span, float t1,
+                       float t2) {
+    for (int32_t k = 0; k < count; ++k) {
+        float t = span == 0 ? 0.0f : std::fabs(float(first + k) - x1) / span;
+        halves[k] = TruncToInt32(t1 * (1.0f - t) + t2 * t);
+    }
+}
+
+// Keeps the black rows top to bottom of one column. A column keeps one run: when
+// it already holds rows apart from these, the shorter of the two runs is written now.
+void KeepRun(WallColumns& columns, const Framebuffer& framebuffer, int32_t column, int32_t top,
+             int32_t bottom) {
+    int32_t& keptTop = columns.top[size_t(column)];
+    int32_t& keptBottom = columns.bottom[size_t(column)];
+    if (keptTop > keptBottom || (top <= keptBottom + 1 && bottom >= keptTop - 1)) {
+        keptTop = std::min(keptTop, top);  // the runs overlap or touch: one run covers both
+        keptBottom = std::max(keptBottom, bottom);
+        return;
+    }
+    if (bottom - top > keptBottom - keptTop) std::swap(top, keptTop), std::swap(bottom, keptBottom);
+    for (int32_t y = top; y <= bottom; ++y)
+        framebuffer.pixels[size_t(y) * size_t(framebuffer.width) + size_t(column)] = 0;
+}
+
+// Fast path: whether the filled columns from first to last, wherever their
+// lines may lie, are kept already from row 0 to the last row. A line from column x
+// lies in runs in the columns x to x + (H - 1) / 1000 (DrawWallLine), so a
+// wall whose columns all pass adds no pixel and need not be worked out at all.
+bool AllRowsKept(const WallColumns& columns, const Framebuffer& framebuffer, int64_t first,
+                 int64_t last) {
+    int32_t width = framebuffer.width, height = framebuffer.height;
+    if (columns.top.size() != size_t(width) || width <= 0 || height <= 0) return false;
+    if (!VerticalLineInRuns(width - 1, height)) return false;  // then lines may leave their runs
+    int64_t drift = (height - 1) / kVerticalRunRows;
+    first = std::clamp<int64_t>(first, 0, width - 1);
+    last = std::clamp<int64_t>(last + drift, 0, width - 1);
+    for (int64_t x = first; x <= last; ++x)
+        if (columns.top[size_t(x)] != 0 || columns.bottom[size_t(x)] != height - 1) return false;
+    return true;
+}
+
+// The black line from (x, y0) to (x, y1), drawn by DrawLine or, with columns,
+// kept there.
+// Fast path, and why it gives the same pixels: DrawLine clamps both ends into
+// the buffer and then, by VerticalLineInRuns, draws the rows from the upper end
+// down as runs of 1000 rows in the columns x, x + 1, ... (held at the last
+// column); each run is kept in its column. Every wall pixel is black and nothing
+// reads the framebuffer before DrawWallColumns, so writing them later, merged
+// and in another order, leaves the same picture.
+void DrawWallLine(const Framebuffer& framebuffer, WallColumns* columns, int32_t x, int32_t y0,
+                  int32_t y1) {
+    int32_t width = framebuffer.width, height = framebuffer.height;
+    if (!columns || columns->top.size() != size_t(width) || height <= 0) {
+        DrawLine(framebuffer.pixels, width, height, x, y0, x, y1, 0);
+        return;
+    }
+    x = std::clamp(x, 0, width - 1);
+    int32_t top = std::clamp(std::min(y0, y1), 0, height - 1);
+    int32_t bottom = std::clamp(std::max(y0, y1), 0, height - 1);
+    if (top == bottom) return;  // both ends on one pixel: DrawLine draws nothing
+    int32_t rows = bottom - top + 1;
+    if (!VerticalLineInRuns(x, rows)) {
+        DrawLine(framebuffer.pixels, width, height, x, top, x, bottom, 0);
+        return;
+    }
+    for (int32_t first = 0; first < rows; first += kVerticalRunRows) {
+        int32_t column = std::min(x + first / kVerticalRunRows, width - 1);
+        KeepRun(*columns, framebuffer, column, top + first,
+                top + std::min(first + kVerticalRunRows, rows) - 1);
+    }
+}
+
 }  // namespace
 
+void DrawWallColumns(const Framebuffer& framebuffer, const WallColumns& columns) {
+    int32_t width = framebuffer.width, height = framebuffer.height;
+    if (columns.top.size() != size_t(width) || width <= 0 || height <= 0) return;
+    // Fast path: the kept runs are written row by row, since a walk down a column
+    // touches a new cache line at every pixel. Each column is listed under the row
+    // where its run starts and the row where it ends, so the mask of one row
+    // follows from the previous row's by a few changes.
+    std::vector<int32_t> startsAt(size_t(height), -1), endsAt(size_t(height), -1);
+    std::vector<int32_t> nextStart(columns.top.size()), nextEnd(columns.top.size());
+    for (int32_t x = 0; x < width; ++x) {
+        int32_t top = columns.top[size_t(x)], bottom = columns.bottom[size_t(x)];
+        if (top > bottom) continue;
+        nextStart[size_t(x)] = std::exchange(startsAt[size_t(top)], x);
+        nextEnd[size_t(x)] = std::exchange(endsAt[size_t(bottom)], x);
+    }
+    std::vector<uint32_t> keep(size_t(width), ~0u);  // zero in the columns that cover this row
+    int32_t covering = 0;
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = startsAt[size_t(y)]; x >= 0; x = nextStart[size_t(x)]) {
+            keep[size_t(x)] = 0;
+            ++covering;
+        }
+        // Walls are black: clearing every bit of a covered pixel stores colour 0.
+        uint32_t* row = framebuffer.pixels + size_t(y) * size_t(width);
+        if (covering == width)
+            std::fill_n(row, width, 0u);
+        else if (covering > 0)
+            for (size_t x = 0; x < size_t(width); ++x) row[x] &= keep[x];
+        for (int32_t x = endsAt[size_t(y)]; x >= 0; x = nextEnd[size_t(x)]) {
+            keep[size_t(x)] = ~0u;
+            --covering;
+        }
+    }
+}
+
 void DrawWallSegment(const Framebuffer& framebuffer, const ViewerState& viewer, float x1, float y1,
-                     float x2, float y2, float ceilingHeight, float floorHeight) {
+                     float x2, float y2, float ceilingHeight, float floorHeight,
+                     WallColumns* columns) {
     float c = float(std::cos(double(viewer.angle)));
     float s = float(std::sin(double(viewer.angle)));
     auto toView = [&](float x, float y) {
@@ -69,14 +183,13 @@ void DrawWallSegment(const Framebuffer& framebuffer, const ViewerState& viewer, 
 
     if (!viewer.solidWalls) {
         int32_t sx1 = ScreenPosition(cx, TruncToInt32(p1.X)), sx2 = ScreenPosition(cx, TruncToInt32(p2.X));
-        int32_t top1 = ScreenPosition(cy, -int64_t(TruncToInt32(p1.A)));
-        int32_t top2 = ScreenPosition(cy, -int64_t(TruncToInt32(p2.A)));
-        int32_t bottom1 = ScreenPosition(cy, TruncToInt32(p1.A));
-        int32_t bottom2 = ScreenPosition(cy, TruncToInt32(p2.A));
+        int32_t a1 = TruncToInt32(p1.A), a2 = TruncToInt32(p2.A);
+        int32_t top1 = ScreenPosition(cy, -int64_t(a1)), top2 = ScreenPosition(cy, -int64_t(a2));
+        int32_t bottom1 = ScreenPosition(cy, a1), bottom2 = ScreenPosition(cy, a2);
         DrawLine(pixels, width, height, sx1, top1, sx2, top2, 0);
         DrawLine(pixels, width, height, sx1, bottom1, sx2, bottom2, 0);
-        DrawLine(pixels, width, height, sx1, top1, sx1, bottom1, 0);
-        DrawLine(pixels, width, height, sx2, top2, sx2, bottom2, 0);
+        DrawWallLine(framebuffer, columns, sx1, top1, bottom1);
+        DrawWallLine(framebuffer, columns, sx2, top2, bottom2);
         return;
     }
 
@@ -87,11 +200,18 @@ void DrawWallSegment(const Framebuffer& framebuffer, const ViewerState& viewer, 
     // Columns beyond one past either edge would all land on the edge column again.
     int64_t first = std::max<int64_t>(i0, -int64_t(cx) - 1);
     int64_t last = int64_t(width) - cx;
-    for (int64_t i = first; i <= last && float(i) < p2.X; ++i) {
-        float t = span == 0 ? 0.0f : std::fabs(float(i) - p1.X) / span;
-        int32_t v = TruncToInt32(t1 * (1.0f - t) + t2 * t);
-        int32_t column = ScreenPosition(cx, i);
-        DrawLine(pixels, width, height, column, ScreenPosition(cy, -int64_t(v)), column,
-                 ScreenPosition(cy, v), 0);
+    if (columns) {
+        int64_t end = first;
+        while (end <= last && float(end) < p2.X) ++end;
+        if (end > first && AllRowsKept(*columns, framebuffer, cx + first, cx + end - 1)) return;
+    }
+    int32_t halves[kColumnBatch];
+    for (int64_t i = first; i <= last && float(i) < p2.X;) {
+        int32_t count = 0;
+        while (count < kColumnBatch && i + count <= last && float(i + count) < p2.X) ++count;
+        ColumnHalfHeights(halves, int32_t(i), count, p1.X, span, t1, t2);
+        for (int32_t k = 0; k < count; ++k, ++i)
+            DrawWallLine(framebuffer, columns, ScreenPosition(cx, i),
+                         ScreenPosition(cy, -int64_t(halves[k])), ScreenPosition(cy, halves[k]));
     }
 }

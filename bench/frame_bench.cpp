@@ -1,0 +1,76 @@
+// RenderFrame on every Freedoom map from its player start, as a multiple of one
+// clear of the same framebuffer timed alongside it (x_clear).
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/viewer.h"
+#include "bench_support.h"
+
+namespace {
+
+struct FrameCase {
+    int32_t width, height;
+    bool solid, nearScale;
+    bool wholeLevel;  // drawFarSides on and no depth or draw limit that cuts the walk short
+};
+
+void Frame(benchmark::State& state, int32_t mapIndex, FrameCase frame) {
+    Viewer viewer;
+    viewer.state.mapIndex = mapIndex;
+    StartViewer(viewer, bench::kFreedoom, bench::FontFile().c_str());
+    if (!viewer.level.nodes) {
+        state.SkipWithError("Freedoom is missing: apt-get install freedoom");
+        return;
+    }
+    std::vector<uint32_t> pixels(size_t(frame.width) * size_t(frame.height));
+    viewer.framebuffer = {frame.width, frame.height, pixels.data()};
+    ComposeFrame(viewer);  // takes the player start
+    viewer.state.solidWalls = frame.solid;
+    viewer.state.nearScale = frame.nearScale;
+    if (frame.wholeLevel) {
+        viewer.level.maxDepth = 1000000;
+        viewer.level.maxDraw = 1000000;
+        viewer.level.drawFarSides = 1;
+    }
+    bench::TimeAlongside(state, "x_clear", [&] { bench::ClearPixels(pixels); }, [&] {
+        ComposeFrame(viewer);
+        benchmark::ClobberMemory();
+    });
+    CloseViewer(viewer);
+}
+
+void Clear(benchmark::State& state, int32_t width, int32_t height) {
+    std::vector<uint32_t> pixels(size_t(width) * size_t(height));
+    bench::TimeAlongside(state, "x_clear", [&] { bench::ClearPixels(pixels); },
+                       [&] { bench::ClearPixels(pixels); });
+}
+
+std::string SizeName(int32_t width, int32_t height) {
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
+const bool registered = [] {
+    const int32_t sizes[][2] = {{1920, 1080}, {3840, 2160}};
+    for (auto& size : sizes)
+        benchmark::RegisterBenchmark(("Clear/" + SizeName(size[0], size[1])).c_str(), Clear,
+                                     size[0], size[1])
+            ->UseManualTime();
+    for (bool wholeLevel : {false, true})
+        for (auto& size : sizes)
+            for (bool solid : {false, true})
+                for (bool nearScale : {false, true})
+                    for (int32_t map = 0; map < kMapCount; ++map) {
+                        std::string name = std::string("Frame/") + (solid ? "solid" : "outline") +
+                                           (nearScale ? "-near" : "") + "/" +
+                                           (wholeLevel ? "whole" : "start") + "/" +
+                                           SizeName(size[0], size[1]) + "/" + kMapTable[map].name;
+                        FrameCase frame{size[0], size[1], solid, nearScale, wholeLevel};
+                        benchmark::RegisterBenchmark(name.c_str(), Frame, map, frame)->UseManualTime();
+                    }
+    return true;
+}();
+
+}  // namespace

@@ -1,0 +1,116 @@
+// Loading a level, and wadscope-render's work for a 1920 x 1080 shot split into
+// its stages, each as a multiple of one plain read of the level file (x_read).
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/headless/png_file.h"
+#include "app/viewer.h"
+#include "bench_support.h"
+
+namespace {
+
+constexpr int32_t kShotWidth = 1920, kShotHeight = 1080;
+
+std::string TempPng(int32_t mapIndex) {
+    return (std::filesystem::temp_directory_path() /
+            ("wadscope-bench-" + std::string(kMapTable[mapIndex].name) + ".png"))
+        .string();
+}
+
+void ReadFile(benchmark::State& state) {
+    bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); },
+                         [] { bench::ReadWholeFile(bench::kFreedoom); });
+}
+
+void Load(benchmark::State& state, int32_t mapIndex) {
+    Level level;
+    bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); },
+                       [&] { LoadLevel(level, mapIndex, bench::kFreedoom); });
+    if (!level.nodes) state.SkipWithError("Freedoom is missing: apt-get install freedoom");
+    FreeLevel(level);
+}
+
+// Start-up and load: what wadscope-render does before the first frame.
+void ShotStartup(benchmark::State& state, int32_t mapIndex) {
+    std::string font = bench::FontFile();
+    bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); }, [&] {
+        Viewer viewer;
+        viewer.state.mapIndex = mapIndex;
+        StartViewer(viewer, bench::kFreedoom, font.c_str());
+        std::vector<uint32_t> pixels(size_t(kShotWidth) * size_t(kShotHeight));
+        benchmark::DoNotOptimize(pixels.data());
+        CloseViewer(viewer);
+    });
+}
+
+// The first frame, which takes the player start, and the frame that is written.
+void ShotCompose(benchmark::State& state, int32_t mapIndex) {
+    Viewer viewer;
+    viewer.state.mapIndex = mapIndex;
+    StartViewer(viewer, bench::kFreedoom, bench::FontFile().c_str());
+    std::vector<uint32_t> pixels(size_t(kShotWidth) * size_t(kShotHeight));
+    viewer.framebuffer = {kShotWidth, kShotHeight, pixels.data()};
+    bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); }, [&] {
+        SetStartValues(viewer);
+        viewer.state.playerStartPending = 1;
+        ComposeFrame(viewer);
+        ComposeFrame(viewer);
+        benchmark::ClobberMemory();
+    });
+    CloseViewer(viewer);
+}
+
+void ShotPng(benchmark::State& state, int32_t mapIndex) {
+    Viewer viewer;
+    viewer.state.mapIndex = mapIndex;
+    StartViewer(viewer, bench::kFreedoom, bench::FontFile().c_str());
+    std::vector<uint32_t> pixels(size_t(kShotWidth) * size_t(kShotHeight));
+    viewer.framebuffer = {kShotWidth, kShotHeight, pixels.data()};
+    ComposeFrame(viewer);
+    ComposeFrame(viewer);
+    std::string path = TempPng(mapIndex);
+    bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); },
+                       [&] { WritePng(path.c_str(), viewer.framebuffer); });
+    state.counters["png_kib"] = double(std::filesystem::file_size(path)) / 1024.0;
+    std::filesystem::remove(path);
+    CloseViewer(viewer);
+}
+
+// Everything from start-up to the written file.
+void ShotTotal(benchmark::State& state, int32_t mapIndex) {
+    std::string font = bench::FontFile();
+    std::string path = TempPng(mapIndex);
+    bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); }, [&] {
+        Viewer viewer;
+        viewer.state.mapIndex = mapIndex;
+        StartViewer(viewer, bench::kFreedoom, font.c_str());
+        std::vector<uint32_t> pixels(size_t(kShotWidth) * size_t(kShotHeight));
+        viewer.framebuffer = {kShotWidth, kShotHeight, pixels.data()};
+        ComposeFrame(viewer);
+        ComposeFrame(viewer);
+        WritePng(path.c_str(), viewer.framebuffer);
+        CloseViewer(viewer);
+    });
+    std::filesystem::remove(path);
+}
+
+const bool registered = [] {
+    benchmark::RegisterBenchmark("ReadFile", ReadFile)->UseManualTime();
+    for (int32_t map = 0; map < kMapCount; ++map)
+        benchmark::RegisterBenchmark((std::string("LoadLevel/") + kMapTable[map].name).c_str(), Load, map)
+            ->UseManualTime();
+    for (int32_t map = 0; map < kMapCount; ++map) {
+        std::string name = std::string("Shot/") + kMapTable[map].name;
+        benchmark::RegisterBenchmark((name + "/1-startup").c_str(), ShotStartup, map)->UseManualTime();
+        benchmark::RegisterBenchmark((name + "/2-compose").c_str(), ShotCompose, map)->UseManualTime();
+        benchmark::RegisterBenchmark((name + "/3-png").c_str(), ShotPng, map)->UseManualTime();
+        benchmark::RegisterBenchmark((name + "/total").c_str(), ShotTotal, map)->UseManualTime();
+    }
+    return true;
+}();
+
+}  // namespace

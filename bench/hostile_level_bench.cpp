@@ -1,0 +1,128 @@
+// Frames of hostile levels next to a real Freedoom frame, all at 1920 x 1080
+// with the walk unlimited (drawFarSides on, maxDepth and maxDraw huge).
+//
+// A hostile level of at most 64 KiB can make a frame do three kinds of work:
+// - walk a tree of N nodes arranged as a chain or a DAG: each node is entered
+//   once per frame, so at most N + 1 subsector visits, whatever the cycles;
+// - draw S segs per visited subsector, all shared: (N + 1) x S walls;
+// - fill each wall with the widest and tallest columns: ends at a depth of
+//   1e-5 project millions of columns away, the column loop stops one column
+//   past each edge, so a wall costs one full-screen fill at most.
+// Each case reports walls_asked (seg draws the level asks for per frame) and x_clear (the frame's time as a
+// multiple of one clear of the framebuffer).
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "app/viewer.h"
+#include "bench_support.h"
+#include "render/render_frame.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr int32_t kWidth = 1920, kHeight = 1080;
+constexpr int32_t kUnlimited = 1 << 30;
+
+// A wall from (x, -30000) to (x, 30000) across the whole view of a viewer at
+// (0, 0) looking along +x, its start on the viewer's left so filled mode draws it.
+struct HostileShape {
+    int32_t chainNodes;   // node i's children: node i - 1 and subsector 0
+    int32_t sharedSegs;   // segs of subsector 0, all the same wall
+    int16_t wallX;        // map units in front of the viewer
+    int32_t extraLinedefs = 0;  // copies of the wall's linedef: overhead lines across the screen
+};
+
+Bytes HostileWad(const HostileShape& shape) {
+    TestMap map;
+    map.vertexes = {{shape.wallX, -30000}, {shape.wallX, 30000}};
+    map.linedefs.assign(size_t(1 + shape.extraLinedefs), TestLinedef{0, 1, 0, -1});
+    map.sidedefs = {{0}};
+    map.sectors = {{-32768, 32767}};
+    map.segs.assign(size_t(shape.sharedSegs), TestSeg{0, 1, 0, 0});
+    map.subsectors = {{int16_t(shape.sharedSegs), 0}};
+    TestBox box{0, 0, 0, 0};
+    for (int32_t i = 0; i < shape.chainNodes; ++i) {
+        uint16_t previous = i == 0 ? 0x8000 : uint16_t(i - 1);
+        map.nodes.push_back({0, 0, 0, 1, box, box, previous, 0x8000});
+    }
+    return BuildWad(BuildMapLumps(map));
+}
+
+// The viewpoint sits 1e-5 screen units before a wall at x = 1 (scale 10 maps
+// one map unit to one pixel), so both ends project to millions of columns.
+void HostileFrame(benchmark::State& state, HostileShape shape, bool solid) {
+    Bytes wad = HostileWad(shape);
+    if (wad.size() > 65536) return state.SkipWithError("the hostile level is over 64 KiB");
+    Level level;
+    LoadLevelFromBytes(level, wad);
+    level.scale = 10, level.offsetX = 0, level.offsetY = 0;
+    level.maxDepth = kUnlimited, level.maxDraw = kUnlimited, level.drawFarSides = 1;
+    ViewerState viewer;
+    viewer.playerX = float(shape.wallX) - 1e-5f;
+    viewer.playerStartPending = 0;
+    viewer.solidWalls = solid;
+    FontImage font{nullptr, 0, false};
+    StatusLine statusLine{};
+    std::vector<uint32_t> pixels(size_t(kWidth) * kHeight);
+    Framebuffer framebuffer{kWidth, kHeight, pixels.data()};
+    bench::TimeAgainst(state, "x_clear", bench::ClearSeconds(kWidth, kHeight), [&] {
+        RenderFrame(framebuffer, level, viewer, font, statusLine);
+        benchmark::DoNotOptimize(pixels.data());
+        benchmark::ClobberMemory();
+    });
+    state.counters["walls_asked"] = double(shape.chainNodes + 1) * shape.sharedSegs;
+    state.counters["file_bytes"] = double(wad.size());
+    FreeLevel(level);
+}
+
+// The real map: E1M1 from its player start, the walk unlimited.
+void FreedoomFrame(benchmark::State& state, bool solid) {
+    Viewer viewer;
+    StartViewer(viewer, bench::kFreedoom, "/dev/null");
+    if (!viewer.level.nodes) {
+        state.SkipWithError("Freedoom is missing: apt-get install freedoom");
+        return;
+    }
+    std::vector<uint32_t> pixels(size_t(kWidth) * kHeight);
+    viewer.framebuffer = {kWidth, kHeight, pixels.data()};
+    ComposeFrame(viewer);  // takes the player start
+    viewer.state.solidWalls = solid;
+    viewer.level.maxDepth = kUnlimited, viewer.level.maxDraw = kUnlimited;
+    viewer.level.drawFarSides = 1;
+    bench::TimeAgainst(state, "x_clear", bench::ClearSeconds(kWidth, kHeight), [&] {
+        ComposeFrame(viewer);
+        benchmark::DoNotOptimize(pixels.data());
+        benchmark::ClobberMemory();
+    });
+    state.counters["segs"] = viewer.level.numSegs;
+    CloseViewer(viewer);
+}
+
+const bool registered = [] {
+    for (bool solid : {false, true}) {
+        std::string mode = solid ? "solid" : "outline";
+        benchmark::RegisterBenchmark(("Hostile/freedoom-E1M1/" + mode).c_str(), FreedoomFrame, solid);
+        // One full-screen wall: the most one seg can cost.
+        benchmark::RegisterBenchmark(("Hostile/one-wall/" + mode).c_str(), HostileFrame,
+                                     HostileShape{1, 1, 1}, solid)->Unit(benchmark::kMillisecond);
+        // 64 KiB of nodes in a chain with far sides on: bounded by the once-per-node rule.
+        benchmark::RegisterBenchmark(("Hostile/node-chain-2300/" + mode).c_str(), HostileFrame,
+                                     HostileShape{2300, 1, 1}, solid)->Unit(benchmark::kMillisecond);
+        // Shared segs times shared subsectors: 8 x 16 walls, then the most 64 KiB can hold.
+        benchmark::RegisterBenchmark(("Hostile/shared-8x16/" + mode).c_str(), HostileFrame,
+                                     HostileShape{7, 16, 1}, solid)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("Hostile/shared-64k/" + mode).c_str(), HostileFrame,
+                                     HostileShape{1165, 2720, 1}, solid)->Unit(benchmark::kMillisecond);
+        // Once each seg is drawn once per frame, the most segs 64 KiB can hold is the worst.
+        benchmark::RegisterBenchmark(("Hostile/segs-64k/" + mode).c_str(), HostileFrame,
+                                     HostileShape{1, 5420, 1}, solid)->Unit(benchmark::kMillisecond);
+        // The overhead map: 64 KiB of linedefs, each a line the height of the screen.
+        benchmark::RegisterBenchmark(("Hostile/linedefs-64k/" + mode).c_str(), HostileFrame,
+                                     HostileShape{1, 1, 1, 4650}, solid)->Unit(benchmark::kMillisecond);
+    }
+    return true;
+}();
+
+}  // namespace

@@ -20,8 +20,17 @@ build build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_
 build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWADSCOPE_BENCH=ON \
   -DWADSCOPE_WIN64_EXE="$PWD/build/win64/app/win32/wadscope.exe"
 build build/sanitize -DCMAKE_BUILD_TYPE=Debug -DWADSCOPE_SANITIZE=ON
+build build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+  -DWADSCOPE_FUZZ=ON -DWADSCOPE_TESTS=OFF -DWADSCOPE_TOOLS=OFF
 
-status=0
-ctest --test-dir build/release --output-on-failure -j "$jobs" || status=1
-ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -LE e2e || status=1
-exit $status
+passed=0 failed=0
+stage() {  # stage COMMAND...: runs one test stage and counts it
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+}
+stage ctest --test-dir build/release --output-on-failure -j "$jobs"
+stage ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -LE e2e
+# Each fuzzer for about a minute; any finding fails the run.
+stage fuzz/run_fuzzers.sh build/fuzz 60
+
+echo "test stages: $passed passed, $failed failed"
+((failed == 0))

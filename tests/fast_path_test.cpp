@@ -127,6 +127,32 @@ TEST(FastPath, RandomWallsMatchThePlainColumnLoop) {
     }
 }
 
+// Kept runs in columns on and beside the 64-column words the rows are filled
+// by, many runs ending on one row, against each column written down on its own.
+TEST(FastPath, KeptColumnsAreWrittenAsTheirRuns) {
+    std::mt19937 random(64);
+    for (auto& size : kSizes) {
+        int32_t width = size[0], height = size[1];
+        for (int round = 0; round < 6; ++round) {
+            Picture fast(width, height), plain(width, height);
+            WallColumns columns(fast.framebuffer);
+            std::uniform_int_distribution<int32_t> row(0, height - 1), pick(0, 3);
+            for (int32_t x = 0; x < width; ++x) {
+                bool wordEdge = x % 64 == 0 || x % 64 == 63 || x == width - 1;
+                if (!wordEdge && pick(random) < round % 3) continue;  // sparse rows in some rounds
+                int32_t top = row(random), bottom = row(random);
+                if (pick(random) == 0) top = 0, bottom = height - 1;  // some rows covered everywhere
+                if (top > bottom) std::swap(top, bottom);
+                columns.top[size_t(x)] = top, columns.bottom[size_t(x)] = bottom;
+                for (int32_t y = top; y <= bottom; ++y)
+                    plain.framebuffer.pixels[size_t(y) * size_t(width) + size_t(x)] = 0;
+            }
+            DrawWallColumns(fast.framebuffer, columns);
+            ASSERT_EQ(FirstDifference(fast, plain), "same") << width << "x" << height << " round " << round;
+        }
+    }
+}
+
 // Every Freedoom map from its player start, in every wall mode, with the start
 // limits and with the whole level walked.
 class FreedoomFrame : public testing::TestWithParam<int32_t> {};
@@ -158,6 +184,46 @@ TEST_P(FreedoomFrame, MatchesThePlainFrame) {
         }
         viewer.state.playerStartPending = 1;
         SetStartValues(viewer);
+    }
+    CloseViewer(viewer);
+}
+
+// Zoomed in, so most linedefs lie outside the framebuffer and are clamped onto
+// its border, in a buffer tall enough for vertical lines to drift a column.
+TEST_P(FreedoomFrame, MatchesThePlainFrameZoomedIn) {
+    Viewer viewer;
+    viewer.state.mapIndex = GetParam();
+    StartViewer(viewer, FreedoomPath().c_str(), FontPath().c_str());
+    ASSERT_NE(viewer.level.nodes, nullptr);
+    Picture fast(701, 2300), plain(701, 2300);
+    viewer.framebuffer = fast.framebuffer;
+    ComposeFrame(viewer);  // takes the player start
+    Level& level = viewer.level;
+    int32_t startX = ScreenToMapUnits(viewer.state.playerX, level.offsetX, level.scale);
+    int32_t startY = ScreenToMapUnits(viewer.state.playerY, level.offsetY, level.scale);
+    level.scale *= 4.0f;
+    for (int variant = 0; variant < 8; ++variant) {
+        if (variant == 4) {  // the player start in the middle: linedefs clamp onto all four sides
+            level.offsetX = 5.0f * 701.0f / level.scale - float(startX);
+            level.offsetY = 5.0f * 2300.0f / level.scale - float(startY);
+            int32_t outside[4] = {};
+            for (int32_t i = 0; i < level.numLinedefs; ++i) {
+                const MapVertex& a = level.vertexes[level.linedefs[i].startVertex];
+                const MapVertex& b = level.vertexes[level.linedefs[i].endVertex];
+                float ax = MapToScreen(a.x, level.offsetX, level.scale), bx = MapToScreen(b.x, level.offsetX, level.scale);
+                float ay = MapToScreen(a.y, level.offsetY, level.scale), by = MapToScreen(b.y, level.offsetY, level.scale);
+                outside[0] += ax < 0 && bx < 0, outside[1] += ax >= 701 && bx >= 701;
+                outside[2] += ay < 0 && by < 0, outside[3] += ay >= 2300 && by >= 2300;
+            }
+            EXPECT_GT(outside[0] + outside[1] + outside[2] + outside[3], level.numLinedefs / 4);
+        }
+        ViewerState plainState = viewer.state;
+        viewer.state.solidWalls = plainState.solidWalls = variant & 1;
+        viewer.state.nearScale = plainState.nearScale = (variant >> 1) & 1;
+        ComposeFrame(viewer);
+        reference::RenderFrame(plain.framebuffer, viewer.level, plainState, viewer.font,
+                               viewer.statusLine);
+        ASSERT_EQ(FirstDifference(fast, plain), "same") << "variant " << variant;
     }
     CloseViewer(viewer);
 }

@@ -1,10 +1,18 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/viewer.h"
+#include "draw/line.h"
 
 void PutInt16(Bytes& out, int32_t value) {
     out.push_back(uint8_t(value & 0xFF));
@@ -82,6 +90,25 @@ void LoadLevelFromBytes(Level& level, const Bytes& wad, int32_t mapIndex) {
     LoadLevelFromImage(level, mapIndex, WadImageFromBytes(wad.data(), wad.size()));
 }
 
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::vector<uint32_t> ReadPng(const std::string& path, int32_t& width, int32_t& height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> bytes(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) return {};
+    width = int32_t(image.width), height = int32_t(image.height);
+    std::vector<uint32_t> pixels;
+    for (size_t i = 0; i + 2 < bytes.size(); i += 3)
+        pixels.push_back(uint32_t(bytes[i]) << 16 | uint32_t(bytes[i + 1]) << 8 | bytes[i + 2]);
+    return pixels;
+}
+
 std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
     std::filesystem::path path = std::filesystem::temp_directory_path() / ("wadscope-test-" + name);
     FILE* file = std::fopen(path.string().c_str(), "wb");
@@ -100,3 +127,71 @@ std::string FreedoomPath() {
 }
 
 std::string FontPath() { return std::string(WADSCOPE_SOURCE_DIR) + "/assets/font.bmp"; }
+
+namespace {
+constexpr uint32_t kGuard = 0xA5A5A5A5;
+constexpr size_t kGuardPixels = 4096;
+}  // namespace
+
+TestPicture::TestPicture(int32_t width, int32_t height)
+    : store(size_t(width) * size_t(height) + 2 * kGuardPixels, kGuard) {
+    std::fill(store.begin() + kGuardPixels, store.end() - kGuardPixels, 0xFFFFFFFF);
+    framebuffer = {width, height, store.data() + kGuardPixels};
+}
+
+std::vector<uint32_t> TestPicture::Pixels() const {
+    return {store.begin() + kGuardPixels, store.end() - kGuardPixels};
+}
+
+int32_t TestPicture::Count(uint32_t colour) const {
+    return int32_t(std::count(store.begin() + kGuardPixels, store.end() - kGuardPixels, colour));
+}
+
+bool TestPicture::GuardsIntact() const {
+    return size_t(std::count(store.begin(), store.begin() + kGuardPixels, kGuard) +
+                  std::count(store.end() - kGuardPixels, store.end(), kGuard)) == 2 * kGuardPixels;
+}
+
+std::vector<std::pair<int32_t, int32_t>> TestPicture::BlackRuns(const std::vector<int32_t>& columns) const {
+    std::vector<std::pair<int32_t, int32_t>> runs;
+    for (int32_t x : columns) {
+        int32_t first = -1, last = -1;
+        for (int32_t y = 0; y < framebuffer.height; ++y) {
+            if (At(x, y) != 0) continue;
+            if (first < 0) first = y;
+            EXPECT_TRUE(last < 0 || last == y - 1) << "gap in column " << x;
+            last = y;
+        }
+        runs.push_back({first, last});
+    }
+    return runs;
+}
+
+TestPicture PictureOfLines(int32_t width, int32_t height, const std::vector<std::array<int32_t, 4>>& lines,
+                           uint32_t colour) {
+    TestPicture picture(width, height);
+    for (auto [x0, y0, x1, y1] : lines) DrawLine(picture.framebuffer.pixels, width, height, x0, y0, x1, y1, colour);
+    return picture;
+}
+
+TestPicture PictureOfOutline(int32_t width, int32_t height, std::array<int32_t, 6> e, uint32_t colour) {
+    return PictureOfLines(width, height, {{e[0], e[1], e[3], e[4]}, {e[0], e[2], e[3], e[5]},
+                                          {e[0], e[1], e[0], e[2]}, {e[3], e[4], e[3], e[5]}}, colour);
+}
+
+std::string StartViewerQuietly(Viewer& viewer, const std::string& wadPath, const std::string& fontPath) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    StartViewer(viewer, wadPath.c_str(), fontPath.c_str());
+    testing::internal::GetCapturedStderr();
+    return testing::internal::GetCapturedStdout();
+}
+
+std::string WriteOwnTempFile(const std::string& name, const Bytes& bytes) {
+    return WriteTempFile(std::to_string(getpid()) + "-" + name, bytes);
+}
+
+Bytes ReadFileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}

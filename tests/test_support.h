@@ -1,10 +1,15 @@
 // Shared test helpers: assembling small WAD files, and finding Freedoom.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "draw/framebuffer.h"
 #include "wad/level.h"
+
+struct Viewer;
 
 using Bytes = std::vector<uint8_t>;
 
@@ -53,6 +58,12 @@ std::vector<TestLump> BuildMapLumps(const TestMap& map);
 // Loads map mapIndex of the given file bytes into level (no file is touched).
 void LoadLevelFromBytes(Level& level, const Bytes& wad, int32_t mapIndex = 0);
 
+// The whole file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+
+// A PNG's pixels as 0x00RRGGBB, row by row, with its size; empty when it cannot be decoded.
+std::vector<uint32_t> ReadPng(const std::string& path, int32_t& width, int32_t& height);
+
 // Writes bytes to a file; returns the path.
 std::string WriteTempFile(const std::string& name, const Bytes& bytes);
 
@@ -61,3 +72,39 @@ std::string FreedoomPath();
 
 // The repository's font atlas.
 std::string FontPath();
+
+// A white picture between guard pixels, so that stray writes show up.
+struct TestPicture {
+    std::vector<uint32_t> store;
+    Framebuffer framebuffer;
+
+    TestPicture(int32_t width, int32_t height);
+    TestPicture(const TestPicture&) = delete;  // the framebuffer points into the store
+    TestPicture(TestPicture&&) = default;
+    TestPicture& operator=(TestPicture&&) = default;
+    uint32_t At(int32_t x, int32_t y) const { return framebuffer.pixels[size_t(y) * size_t(framebuffer.width) + size_t(x)]; }
+    std::vector<uint32_t> Pixels() const;  // without the guards
+    int32_t Count(uint32_t colour) const;
+    bool GuardsIntact() const;
+    // The rows each column is black in, which must be one unbroken run; {-1, -1} when none.
+    std::vector<std::pair<int32_t, int32_t>> BlackRuns(const std::vector<int32_t>& columns) const;
+    bool operator==(const TestPicture& other) const { return store == other.store; }
+};
+
+// A picture of lines {x0, y0, x1, y1} drawn by DrawLine in one colour.
+TestPicture PictureOfLines(int32_t width, int32_t height, const std::vector<std::array<int32_t, 4>>& lines,
+                           uint32_t colour = 0);
+
+// The four lines {sx1, top1, sx2, top2}, {sx1, bottom1, sx2, bottom2} and the two sides of an
+// outline given as {sx1, top1, bottom1, sx2, top2, bottom2}; a box is {x0, y0, y1, x1, y0, y1}.
+TestPicture PictureOfOutline(int32_t width, int32_t height, std::array<int32_t, 6> e, uint32_t colour = 0);
+
+// StartViewer with standard error (font warnings) swallowed; returns what it printed on standard
+// output. The viewer keeps wadPath's characters: they must outlive it.
+std::string StartViewerQuietly(Viewer& viewer, const std::string& wadPath, const std::string& fontPath);
+
+// Writes bytes to a temporary file of this process alone (test processes run side by side); returns the path.
+std::string WriteOwnTempFile(const std::string& name, const Bytes& bytes);
+
+// The whole file; empty when it cannot be read.
+Bytes ReadFileBytes(const std::string& path);

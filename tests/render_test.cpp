@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/viewer.h"
+#include "render/bsp_walk.h"
+#include "render/map_to_screen.h"
+#include "render/render_frame.h"
+#include "test_support.h"
+
+namespace {
+
+using V = std::vector<int32_t>;
+using Runs = std::vector<std::pair<int32_t, int32_t>>;
+constexpr std::pair<int32_t, int32_t> kNone{-1, -1}, kFull{137, 463};  // kFull: A = 163.84 around row 300
+
+TestPicture Wall(bool solid, float x1, float y1, float x2, float y2, float ceiling = 128, float floor = 0,
+                 bool nearScale = false, int32_t width = 800) {
+    TestPicture picture(width, 600);
+    DrawWallSegment(picture.framebuffer, {.solidWalls = solid, .nearScale = nearScale}, x1, y1, x2, y2, ceiling, floor);
+    EXPECT_TRUE(picture.GuardsIntact());
+    return picture;
+}
+
+}  // namespace
+
+TEST(WallSegment, ProjectionOutlinesAndColumns) {
+    // Depth 100 both ends, laterals +50/-50: X = -256/256 around column 400, A = 128 * 128 / 100.
+    EXPECT_TRUE(Wall(false, 100, -50, 100, 50) == PictureOfOutline(800, 600, {144, 137, 463, 656, 137, 463}));
+    TestPicture filled = Wall(true, 100, -50, 100, 50);
+    EXPECT_EQ(filled.Count(0), 512 * 327);
+    EXPECT_EQ(filled.BlackRuns({143, 144, 400, 655, 656}), (Runs{kNone, kFull, kFull, kFull, kNone}));
+    // Near scale doubles X and A, clamped onto the edges: columns -512..511, rows -27..627.
+    EXPECT_TRUE(Wall(false, 100, -50, 100, 50, 128, 0, true) == PictureOfOutline(800, 600, {-112, -27, 627, 912, -27, 627}));
+    EXPECT_EQ(Wall(true, 100, -50, 100, 50, 128, 0, true).Count(0), 800 * 600);
+    // A sloped wall interpolates the half-heights column by column.
+    filled = Wall(true, 100, -50, 200, 50);
+    EXPECT_EQ(filled.BlackRuns({143, 144, 145, 527, 528}), (Runs{kNone, kFull, {138, 462}, {219, 381}, kNone}));
+    EXPECT_EQ(filled.Count(0), 93780);  // columns 144..527 with the runs the half-heights give
+    // From behind: the outline, no columns. No height: one line, no columns. Ceiling below floor: the same.
+    EXPECT_TRUE(Wall(false, 100, 50, 100, -50) == PictureOfOutline(800, 600, {144, 137, 463, 656, 137, 463}));
+    EXPECT_EQ(Wall(true, 100, 50, 100, -50).Count(0), 0);
+    EXPECT_TRUE(Wall(false, 100, -50, 100, 50, 64, 64) == PictureOfLines(800, 600, {{144, 300, 656, 300}}));
+    EXPECT_EQ(Wall(true, 100, -50, 100, 50, 64, 64).Count(0), 0);
+    EXPECT_TRUE(Wall(false, 100, -50, 100, 50, 0, 128) == PictureOfOutline(800, 600, {144, 137, 463, 656, 137, 463}));
+    EXPECT_TRUE(Wall(true, 100, -50, 100, 50, 0, 128) == Wall(true, 100, -50, 100, 50));
+}
+
+TEST(WallSegment, NearClip) {
+    // Both ends behind; one at depth 0 and one behind; one in front short of depth 1 (both truncate to 0).
+    for (bool solid : {false, true})
+        for (auto [x1, y1, x2, y2] : {std::array{-10.f, -50.f, -20.f, 50.f}, {0.f, -50.f, -20.f, 50.f},
+                                      {-0.5f, 20.f, 0.7f, -20.f}, {0.7f, -20.f, -0.5f, 20.f}})
+            EXPECT_EQ(Wall(solid, x1, y1, x2, y2).Count(0), 0) << solid << " " << x1 << " " << x2;
+    // Behind: (l 1, z -2). In front: (l -6.5, z 8.5), truncated (-6, 8) for the clip only: lateral
+    // 1 + (-7 * 3) / 10 = -1 at depth 1, X 512, A 128. The front end keeps 8.5, -6.5: X 391.53, A 15.06.
+    EXPECT_TRUE(Wall(false, -2, -1, 8.5f, 6.5f, 1, 0, false, 1600) == PictureOfOutline(1600, 600, {1312, 172, 428, 1191, 285, 315}));
+    EXPECT_EQ(Wall(true, 8.5f, 6.5f, -2, -1, 1, 0, false, 1600).BlackRuns({1190, 1191, 1311, 1312}),
+              (Runs{kNone, {285, 315}, {173, 427}, kNone}));
+    // Ends almost at the viewer stay inside the buffer; past 1e-35 X is infinite and only the outline must show.
+    for (float depth : {1e-5f, 1e-30f, 1e-38f, 1e-45f})
+        for (bool solid : {false, true})
+            for (bool nearScale : {false, true}) {
+                int32_t black = Wall(solid, depth, -50, 100, 50, 128, 0, nearScale).Count(0);
+                EXPECT_TRUE(black > 0 || (solid && depth < 1e-30f)) << depth;
+                EXPECT_EQ(Wall(solid, 100, 50, depth, -50, 128, 0, nearScale).Count(0) > 0, !solid) << depth;
+            }
+}
+
+namespace {
+
+const TestBox kAway{-900, -1000, -1000, -900};
+uint16_t Sub(int32_t index) { return uint16_t(0x8000 | index); }
+// A vertical partition at x, running up: the viewpoint (0, 0) is on its left when x > 0.
+TestNode Split(int16_t x, uint16_t right, uint16_t left, TestBox box = kAway) { return {x, 0, 0, 1, box, kAway, right, left}; }
+// Root (node 2): near subsector 3, far node 1; node 1: near 2, far node 0; node 0: near 1, far 0.
+std::vector<TestNode> ThreeNodes(TestBox rootFarBox = kAway) {
+    return {Split(5, Sub(0), Sub(1)), Split(-5, Sub(2), 0), Split(5, 1, Sub(3), rootFarBox)};
+}
+
+// Subsector k: one wall at x = 100 from y = 20k - 40 to 20k - 32, its own band of columns seen from (0, 0).
+struct BspWalkTest : testing::Test {
+    Level level;
+    ViewerState viewer{.solidWalls = 1};
+    TestPicture picture{800, 600};
+    ~BspWalkTest() override { FreeLevel(level); }
+
+    static TestMap WallMap(std::vector<TestNode> nodes) {
+        TestMap map;
+        map.sidedefs = {{0}, {1}}, map.sectors = {{0, 64}, {0, 128}}, map.nodes = std::move(nodes);
+        for (int16_t k = 0; k < 5; ++k) {
+            map.vertexes.insert(map.vertexes.end(), {{100, int16_t(20 * k - 40)}, {100, int16_t(20 * k - 32)}});
+            map.linedefs.push_back({int16_t(2 * k), int16_t(2 * k + 1), 0, 1});
+            map.segs.push_back({int16_t(2 * k), int16_t(2 * k + 1), k, 0}), map.subsectors.push_back({1, k});
+        }
+        return map;
+    }
+    void Load(const TestMap& map) {
+        LoadLevelFromBytes(level, BuildWad(BuildMapLumps(map)));
+        level.scale = 10, level.offsetX = level.offsetY = 0, level.maxDepth = 100, level.maxDraw = 250, level.drawFarSides = 1;
+    }
+    // One walk from reference (the root by default): subsectorsDrawn, and the walls on the centre row.
+    std::pair<int32_t, V> Drawn(int32_t reference = -1) {
+        picture = TestPicture(800, 600);
+        BspWalk walk{level, viewer, picture.framebuffer};
+        WalkBspNode(walk, uint16_t(reference < 0 ? level.numNodes - 1 : reference), 0);
+        V walls;
+        for (int32_t k = 0; k < 5; ++k) if (picture.At(400 + int32_t((20 * k - 36) * 5.12f), 300) == 0) walls.push_back(k);
+        return {walk.subsectorsDrawn, walls};
+    }
+    V Order() {  // the walls in the order the walk reaches them, found by raising maxDraw one at a time
+        V order;
+        for (level.maxDraw = 1; level.maxDraw <= 6; ++level.maxDraw)
+            for (int32_t wall : Drawn().second) if (std::ranges::find(order, wall) == order.end()) order.push_back(wall);
+        return order;
+    }
+};
+using D = std::pair<int32_t, V>;
+
+}  // namespace
+
+TEST_F(BspWalkTest, WalkOrderFarSideRuleDepthTiesAndCycles) {
+    // Without far sides (any value but 1) a far child is entered only if its box touches the viewpoint's
+    // unit square: {20, 1, 1, 20} at (1, 1). A cross product of 0 at (0, 0) takes the right child first;
+    // (0, 0) is left of (-10, -11). Then a node that is its own far child, two naming each other, a child
+    // past the nodes: each walk ends.
+    auto diagonal = [](int16_t y, int16_t d) { return std::vector<TestNode>{{-10, y, d, d, kAway, kAway, Sub(1), Sub(4)}}; };
+    for (auto [nodes, farSides, depth, order] : std::vector<std::tuple<std::vector<TestNode>, int, int, V>>{
+             {ThreeNodes(), 1, 100, {3, 2, 1, 0}}, {ThreeNodes(), 1, 3, {3, 2}}, {ThreeNodes(), 1, 2, {3}},
+             {ThreeNodes(), 1, 1, {}}, {ThreeNodes(), 1, 0, {}}, {ThreeNodes(), 1, -5, {}}, {ThreeNodes(), 0, 100, {3}},
+             {ThreeNodes(), 2, 100, {3}}, {ThreeNodes({10, -10, -10, 10}), 0, 100, {3, 2}},
+             {ThreeNodes({20, 1, 1, 20}), 0, 100, {3, 2}}, {ThreeNodes({20, 2, 2, 20}), 0, 100, {3}},
+             {diagonal(-10, 1), 1, 100, {1, 4}}, {diagonal(-10, -1), 1, 100, {1, 4}}, {diagonal(-11, 1), 1, 100, {4, 1}},
+             {{Split(5, 0, Sub(1))}, 1, INT32_MAX, {1}}, {{Split(5, 1, Sub(0)), Split(5, 0, Sub(1))}, 1, INT32_MAX, {1, 0}},
+             {{Split(5, 0x7FFF, Sub(2)), Split(-5, Sub(1), 0)}, 1, INT32_MAX, {1, 2}}}) {
+        Load(WallMap(nodes));
+        level.drawFarSides = uint8_t(farSides), level.maxDepth = depth;
+        EXPECT_EQ(Order(), order) << nodes.size() << " nodes, far sides " << farSides << ", depth " << depth;
+    }
+}
+
+TEST_F(BspWalkTest, SubsectorsSegsAndTheDrawLimit) {
+    Load(WallMap(ThreeNodes()));
+    EXPECT_EQ(Drawn(0xFFFF), D(1, {0}));  // 0xFFFF names subsector 0
+    EXPECT_EQ(Drawn(Sub(4)), D(1, {4}));
+    Load(WallMap({}));  // no nodes: the root is 0xFFFF, and no depth limit applies to a subsector
+    level.maxDepth = 0;
+    EXPECT_EQ(Drawn(), D(1, {0}));
+    Load(WallMap({Split(5, Sub(0), Sub(1)), Split(-5, Sub(40), 0), Split(5, 1, Sub(3))}));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Drawn(), D(3, {0, 1, 3}));  // an unknown subsector is reported, not counted, and the walk goes on
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Fail\r\n");
+    TestMap map = WallMap({Split(5, Sub(0), Sub(5))});
+    map.subsectors.push_back({0, 0});  // subsector 5: no segs, the near child, still counted
+    Load(map);
+    for (auto [limit, walls] : {D{0, {}}, {1, {}}, {2, {0}}}) {
+        level.maxDraw = limit;
+        EXPECT_EQ(Drawn(), D(limit, walls));
+    }
+    map = WallMap({Split(5, Sub(1), Sub(0))});
+    map.segs[0].direction = map.segs[1].direction = 1;  // wall 0's back side is sector 1; wall 1 has none
+    map.linedefs[1].backSidedef = -1, map.subsectors[2] = {3, 30000};  // segs beyond the array
+    Load(map);
+    EXPECT_EQ(Drawn(), D(2, {0}));
+    EXPECT_EQ(picture.BlackRuns({400 + int32_t(-36 * 5.12f)}), Runs{kFull});  // height 128, not sector 0's 64
+    EXPECT_EQ(Drawn(Sub(2)), D(1, {}));
+}
+
+TEST(PlayerInBox, BordersCountEitherOrderAndPositionsWrapTo16Bits) {
+    const NodeBox box{10, 0, 20, 0, 40, 0, 30, 0};  // top 10, bottom 20, left 40, right 30
+    for (auto [x, y, in] : {std::tuple{35, 15, true}, {29, 15, true}, {40, 20, true}, {29, 9, true},
+                            {35 + 65536, 15 - 65536, true}, {28, 15, false}, {41, 15, false}, {35, 8, false}, {35, 21, false}})
+        EXPECT_EQ(PlayerInBox(box, x, y), in) << x << "," << y;
+    EXPECT_EQ(ScreenToMapUnits(52.3f, 1180, 2.5f), -970);  // -970.8 truncates toward zero
+}
+
+// Scale 10, no offset: pixels are map units. E1M1 has no player start; E1M2 a start and a later one.
+TEST(RenderFrame, TheFirstFrameMeetingAPlayerStartTakesItAfterShowingTheOldPosition) {
+    std::vector<TestLump> lumps;
+    for (auto things : {std::vector<TestThing>{{30, 40, 0, 2}}, {{30, 40, 0, 3004}, {100, 80, 90, 1}, {150, 60, 180, 1}}}) {
+        TestMap map;
+        map.name = lumps.empty() ? "E1M1" : "E1M2", map.things = things, map.vertexes = {{20, 120}, {180, 120}};
+        map.linedefs = {{0, 1, 0, -1}, {0, 30000, 0, -1}, {-30000, 1, 0, -1}};  // two name absent vertices
+        std::ranges::copy(BuildMapLumps(map), std::back_inserter(lumps));
+    }
+    Viewer v;
+    TestPicture picture(200, 150);
+    v.framebuffer = picture.framebuffer, v.state.playerX = v.state.playerY = 50;
+    FillFallbackCheckerboard(v.font);
+    auto render = [&] {
+        testing::internal::CaptureStdout();  // the walk's "Fail" lines: these maps have no subsectors
+        ComposeFrame(v);
+        testing::internal::GetCapturedStdout();
+        return std::tuple(v.state.playerX, v.state.playerY, v.state.angle, v.state.playerStartPending);
+    };
+    for (int32_t mapIndex : {0, 1}) {
+        LoadLevelFromBytes(v.level, BuildWad(lumps), mapIndex);
+        v.level.scale = 10, v.level.offsetX = v.level.offsetY = 0, v.level.maxDepth = 100, v.level.maxDraw = 250;
+        if (mapIndex == 0) {  // no player start: the viewpoint waits
+            render();
+            EXPECT_EQ(render(), std::tuple(50.0f, 50.0f, 0.0f, 1));
+        }
+    }
+    EXPECT_EQ(render(), std::tuple(100.0f, 80.0f, float((90.0 * 3.14159265358979323846) / 180.0), 0));
+    EXPECT_STREQ(v.statusLine.text, "MaxDepth 100 MaxDraw 250 Player (50,50)");
+    // The viewpoint box (half-size 6) already stands there; both starts get the blue box.
+    for (auto [x, y] : {std::pair{94, 74}, {106, 86}, {94, 86}, {106, 74}, {97, 77}, {147, 57}, {153, 63}})
+        EXPECT_EQ(picture.At(x, y), 0x0000FFu) << x << "," << y;
+    EXPECT_EQ(std::pair(picture.At(27, 37), picture.At(100, 120)), std::pair(0u, 0u));  // default box, linedef
+    EXPECT_EQ(std::get<0>(render()), 100.0f);  // the later start is never taken
+    EXPECT_STREQ(v.statusLine.text, "MaxDepth 100 MaxDraw 250 Player (100,80)");
+    CloseViewer(v);
+}
+
+TEST(RenderFrame, ThingMarkers) {
+    auto marker = [](int16_t type, float sx, float sy) { TestPicture p(40, 30); DrawThingMarker(p.framebuffer, type, sx, sy); return p; };
+    for (int16_t type : {9, 12289, 12292}) {  // triangles; corners truncated after the offset: -0.5 -> 0, 5.5 -> 5
+        EXPECT_TRUE(marker(type, 10, 10) == PictureOfLines(40, 30, {{7, 13, 13, 13}, {10, 7, 7, 13}, {10, 7, 13, 13}}, 0xFF0000));
+        EXPECT_TRUE(marker(type, 2.5f, 10) == PictureOfLines(40, 30, {{0, 13, 5, 13}, {2, 7, 0, 13}, {3, 7, 5, 13}}, 0xFF0000));
+    }
+    for (auto [type, sx, x0, y0, x1, y1, colour] : std::vector<std::tuple<int16_t, float, int, int, int, int, uint32_t>>{
+             {5, 20, 19, 17, 21, 23, 0x0000FF}, {6, 20, 19, 17, 21, 23, 0xFFFF00}, {13, 20, 19, 17, 21, 23, 0xFF0000},
+             {2035, 20, 18, 17, 22, 23, 0x00FF00}, {11, 20, 17, 17, 23, 23, 0x000080},
+             {2302, 20.5f, 18, 18, 22, 22, 0x008000}, {2014, 20, 18, 18, 22, 22, 0x008000}, {-1, 20, 17, 17, 23, 23, 0}})
+        EXPECT_TRUE(marker(type, sx, 20) == PictureOfOutline(40, 30, {x0, y0, y1, x1, y0, y1}, colour)) << type;
+    EXPECT_TRUE(marker(3004, -50, 20) == PictureOfLines(40, 30, {{0, 17, 0, 23}}));  // wholly left: column 0 only
+}
+
+TEST(RenderFrame, EveryFreedoomMapRendersFromItsPlayerStartInBothWallModes) {
+    constexpr int32_t kWidth = 960, kHeight = 720;  // large enough that most player starts are on screen
+    std::string wad = FreedoomPath();
+    int32_t boxesChecked = 0;
+    for (int32_t mapIndex = 0; mapIndex < kMapCount; ++mapIndex) {
+        SCOPED_TRACE(kMapTable[mapIndex].name);
+        TestPicture picture(kWidth, kHeight);
+        Viewer viewer;
+        viewer.state.mapIndex = mapIndex;
+        StartViewerQuietly(viewer, wad, FontPath());
+        viewer.framebuffer = picture.framebuffer;
+        const Level& level = viewer.level;
+        const MapThing* start = std::ranges::find(level.things, level.things + level.numThings, 1, &MapThing::type);
+        ASSERT_LT(start, level.things + level.numThings);
+        float x = MapToScreen(start->x, level.offsetX, level.scale), y = MapToScreen(start->y, level.offsetY, level.scale);
+        const uint32_t* centreRow = picture.framebuffer.pixels + kHeight / 2 * kWidth;  // every wall crosses it
+        auto centreBlack = [&](uint8_t solid, int32_t maxDraw) {
+            viewer.state.solidWalls = solid, viewer.level.maxDraw = maxDraw;
+            ComposeFrame(viewer);
+            return std::count(centreRow, centreRow + kWidth, 0u);
+        };
+        for (uint8_t solid : {0, 1}) {
+            auto withoutWalls = centreBlack(solid, 0);
+            EXPECT_GT(centreBlack(solid, 250), withoutWalls) << "solid " << int(solid);
+            EXPECT_EQ(std::tuple(viewer.state.playerStartPending, viewer.state.playerX, viewer.state.playerY), std::tuple(0, x, y));
+            int32_t l = TruncToInt32(x - 6), t = TruncToInt32(y - 6), r = TruncToInt32(x + 6), b = TruncToInt32(y + 6);
+            if (l < 0 || t < 0 || r >= kWidth || b >= kHeight) continue;  // the blue viewpoint box, when on screen
+            EXPECT_EQ((std::array{picture.At(l, t), picture.At(r, t), picture.At(l, b), picture.At(r, b)}),
+                      (std::array{0x0000FFu, 0x0000FFu, 0x0000FFu, 0x0000FFu}));
+            ++boxesChecked;
+        }
+        CloseViewer(viewer);
+    }
+    EXPECT_GT(boxesChecked, 0);
+}

@@ -33,18 +33,36 @@ void DrawTriangle(const Framebuffer& framebuffer, float sx, float sy, uint32_t c
     DrawLine(pixels, width, height, SaturateToInt32(right - inset), top, int32_t(right), base, colour);
 }
 
+// Fast path: a batch of linedef ends taken to the screen in a loop without
+// branches, which the compiler turns into vector instructions (four divisions
+// per linedef otherwise cost about as much as drawing the lines). Each lane
+// multiplies, adds and divides in single precision just as MapToScreen does for
+// one value, and truncates it the same way, so the ends are the same integers.
+constexpr int32_t kLinedefBatch = 64;
+void MapToScreenBatch(int32_t* screen, const float* map, int32_t count, float offset, float scale) {
+    for (int32_t k = 0; k < count; ++k) screen[k] = TruncToInt32(MapToScreen(map[k], offset, scale));
+}
+
 void DrawLinedefs(const Framebuffer& framebuffer, const Level& level) {
-    for (int32_t i = 0; i < level.numLinedefs; ++i) {
-        int32_t start = level.linedefs[i].startVertex, end = level.linedefs[i].endVertex;
-        // A linedef that names a vertex outside the array is skipped.
-        if (start < 0 || start >= level.numVertexes || end < 0 || end >= level.numVertexes) continue;
-        const MapVertex& a = level.vertexes[start];
-        const MapVertex& b = level.vertexes[end];
-        DrawLine(framebuffer.pixels, framebuffer.width, framebuffer.height,
-                 TruncToInt32(MapToScreen(float(a.x), level.offsetX, level.scale)),
-                 TruncToInt32(MapToScreen(float(a.y), level.offsetY, level.scale)),
-                 TruncToInt32(MapToScreen(float(b.x), level.offsetX, level.scale)),
-                 TruncToInt32(MapToScreen(float(b.y), level.offsetY, level.scale)), kBlack);
+    float mapX[2][kLinedefBatch], mapY[2][kLinedefBatch];
+    int32_t screenX[2][kLinedefBatch], screenY[2][kLinedefBatch];
+    for (int32_t first = 0; first < level.numLinedefs; first += kLinedefBatch) {
+        int32_t count = 0;
+        for (int32_t i = first; i < level.numLinedefs && i < first + kLinedefBatch; ++i) {
+            int32_t start = level.linedefs[i].startVertex, end = level.linedefs[i].endVertex;
+            // A linedef that names a vertex outside the array is skipped.
+            if (start < 0 || start >= level.numVertexes || end < 0 || end >= level.numVertexes) continue;
+            mapX[0][count] = float(level.vertexes[start].x), mapY[0][count] = float(level.vertexes[start].y);
+            mapX[1][count] = float(level.vertexes[end].x), mapY[1][count] = float(level.vertexes[end].y);
+            ++count;
+        }
+        for (int end = 0; end < 2; ++end) {
+            MapToScreenBatch(screenX[end], mapX[end], count, level.offsetX, level.scale);
+            MapToScreenBatch(screenY[end], mapY[end], count, level.offsetY, level.scale);
+        }
+        for (int32_t k = 0; k < count; ++k)
+            DrawLine(framebuffer.pixels, framebuffer.width, framebuffer.height, screenX[0][k],
+                     screenY[0][k], screenX[1][k], screenY[1][k], kBlack);
     }
 }
 

@@ -2,43 +2,23 @@
 // every pixel of every picture must be the same.
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <algorithm>
+#include <array>
 #include <random>
-#include <vector>
 
 #include "app/viewer.h"
-#include "draw/line.h"
-#include "draw/truncate.h"
 #include "reference_render.h"
-#include "render/wall_segment.h"
 #include "test_support.h"
 
 namespace {
 
-constexpr uint32_t kGuard = 0xA5A5A5A5;
-constexpr size_t kGuardPixels = 64;
-
-// A white picture between guard pixels, so a write outside it shows up as a difference.
-struct Picture {
-    std::vector<uint32_t> store;
-    Framebuffer framebuffer;
-    Picture(int32_t width, int32_t height)
-        : store(size_t(width) * size_t(height) + 2 * kGuardPixels, 0xFFFFFFFF) {
-        std::fill_n(store.begin(), kGuardPixels, kGuard);
-        std::fill_n(store.end() - kGuardPixels, kGuardPixels, kGuard);
-        framebuffer = {width, height, store.data() + kGuardPixels};
-    }
-};
-
-// Where two pictures first differ, or "same".
-std::string FirstDifference(const Picture& fast, const Picture& plain) {
-    for (size_t i = 0; i < fast.store.size(); ++i) {
-        if (fast.store[i] == plain.store[i]) continue;
-        int64_t pixel = int64_t(i) - int64_t(kGuardPixels), width = fast.framebuffer.width;
-        return "pixel (" + std::to_string(pixel % width) + ", " + std::to_string(pixel / width) +
-               "): " + std::to_string(fast.store[i]) + " instead of " + std::to_string(plain.store[i]);
-    }
-    return "same";
+// Where two pictures first differ, guard pixels included, or "same".
+std::string FirstDifference(const TestPicture& fast, const TestPicture& plain) {
+    auto [at, other] = std::mismatch(fast.store.begin(), fast.store.end(), plain.store.begin());
+    if (at == fast.store.end()) return "same";
+    int64_t pixel = &*at - fast.framebuffer.pixels, width = fast.framebuffer.width;
+    return "pixel (" + std::to_string(pixel % width) + ", " + std::to_string(pixel / width) + "): " +
+           std::to_string(*at) + " instead of " + std::to_string(*other);
 }
 
 const int32_t kSizes[][2] = {{1, 1}, {1, 9}, {9, 1}, {2, 2}, {13, 11}, {101, 1203},
@@ -60,101 +40,73 @@ TEST(FastPath, VerticalLineRowsLieInRunsOfAThousand) {
     EXPECT_FALSE(VerticalLineInRuns(0, kVerticalRunLimit + 1));
 }
 
+// Ends inside, on the clamps and far outside; vertical, horizontal and 45-degree lines; every slope
+// class; then whole-height columns, the right edge included, where a long vertical line drifts.
 TEST(FastPath, RandomLinesMatchTheFormula) {
     std::mt19937 random(20240611);
-    for (auto& size : kSizes) {
-        int32_t width = size[0], height = size[1];
-        Picture fast(width, height), plain(width, height);
-        // Ends inside, on the clamps and far outside; 45-degree, vertical and
-        // horizontal lines; every slope class.
+    for (auto [width, height] : kSizes) {
+        TestPicture fast(width, height), plain(width, height);
         std::uniform_int_distribution<int32_t> inX(-2, width + 1), inY(-2, height + 1);
-        std::uniform_int_distribution<int32_t> far(-100000, 100000), pick(0, 5);
-        for (int32_t n = 0; n < 2000; ++n) {
+        std::uniform_int_distribution<int32_t> far(-100000, 100000), pick(0, 6);
+        for (int32_t n = 0; n < 2004; ++n) {
             int32_t x0 = inX(random), y0 = inY(random), x1 = inX(random), y1 = inY(random);
-            switch (pick(random)) {
-                case 0: x1 = x0; break;                                 // vertical
-                case 1: y1 = y0; break;                                 // horizontal
-                case 2: x1 = x0 + (y1 - y0); break;                     // 45 degrees down
-                case 3: x1 = x0 - (y1 - y0); break;                     // 45 degrees up
-                case 4: x0 = far(random), y1 = far(random); break;      // clamped ends
-                default: break;
-            }
+            int kind = pick(random);
+            if (kind == 0) x1 = x0;
+            if (kind == 1) y1 = y0;
+            if (kind == 2) x1 = x0 + (y1 - y0);
+            if (kind == 3) x1 = x0 - (y1 - y0);
+            if (kind == 4 || kind == 5) x0 = far(random);
+            if (kind == 5) y1 = far(random);
+            if (n >= 2000) x0 = x1 = std::array{0, width / 2, width - 2, width - 1}[n - 2000];
+            if (n >= 2000) std::tie(y0, y1) = std::pair{height + 5, -5};
             uint32_t colour = random() & 0xFFFFFF;
             DrawLine(fast.framebuffer.pixels, width, height, x0, y0, x1, y1, colour);
             reference::DrawLine(plain.framebuffer.pixels, width, height, x0, y0, x1, y1, colour);
             // Comparing whole pictures after every line would be slow on the large ones.
-            if (n % 97 != 0 && size_t(width) * size_t(height) > 10000) continue;
+            if (n % 97 != 0 && n < 2003 && width * height > 10000) continue;
             ASSERT_EQ(FirstDifference(fast, plain), "same")
-                << width << "x" << height << " up to line (" << x0 << ", " << y0 << ")-(" << x1 << ", "
-                << y1 << ")";
+                << width << "x" << height << " to (" << x0 << ", " << y0 << ")-(" << x1 << ", " << y1 << ")";
         }
-        // Whole-height columns, the right edge included, where a long line drifts.
-        for (int32_t x : {0, width / 2, width - 2, width - 1}) {
-            DrawLine(fast.framebuffer.pixels, width, height, x, height + 5, x, -5, 0x123456);
-            reference::DrawLine(plain.framebuffer.pixels, width, height, x, height + 5, x, -5, 0x123456);
-        }
-        EXPECT_EQ(FirstDifference(fast, plain), "same") << width << "x" << height;
     }
 }
 
-// Walls seen from anywhere, near and far, kept as columns and drawn at the end,
-// against every column drawn at once.
+// Walls seen from anywhere, near and far, kept as columns (some runs kept already, some whole
+// columns among them) and written at the end, against every column drawn at once.
 TEST(FastPath, RandomWallsMatchThePlainColumnLoop) {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> position(-400, 400), angle(-7, 7), height(-300, 600);
-    for (auto& size : kSizes) {
+    for (auto [width, rows] : kSizes) {
+        std::uniform_int_distribution<int32_t> row(0, rows - 1);
         for (int mode = 0; mode < 4; ++mode) {
-            ViewerState viewer;
-            viewer.solidWalls = mode & 1;
-            viewer.nearScale = (mode >> 1) & 1;
-            Picture fast(size[0], size[1]), plain(size[0], size[1]);
+            ViewerState viewer{.solidWalls = uint8_t(mode & 1), .nearScale = uint8_t(mode >> 1)};
+            TestPicture fast(width, rows), plain(width, rows);
             WallColumns columns(fast.framebuffer);
+            for (int32_t x = 0; x < width; x += 2 + mode) {
+                int32_t a = row(random), b = row(random);
+                columns.top[size_t(x)] = x % 3 ? std::min(a, b) : 0;
+                columns.bottom[size_t(x)] = x % 3 ? std::max(a, b) : rows - 1;
+                for (int32_t y = columns.top[size_t(x)]; y <= columns.bottom[size_t(x)]; ++y)
+                    plain.framebuffer.pixels[size_t(y) * size_t(width) + size_t(x)] = 0;
+            }
             for (int32_t n = 0; n < 60; ++n) {
-                viewer.playerX = position(random), viewer.playerY = position(random);
+                viewer.playerX = position(random);
+                viewer.playerY = position(random);
                 viewer.angle = angle(random);
-                float x1 = position(random), y1 = position(random);
-                float x2 = position(random), y2 = position(random);
-                float ceiling = height(random), floor = height(random) * 0.25f;
+                float x1 = position(random), y1 = position(random), x2 = position(random);
+                float y2 = position(random), ceiling = height(random), floor = height(random) * 0.25f;
                 if (n % 10 == 0) ceiling = floor;  // flat walls: their columns draw nothing
                 DrawWallSegment(fast.framebuffer, viewer, x1, y1, x2, y2, ceiling, floor, &columns);
                 reference::DrawWallSegment(plain.framebuffer, viewer, x1, y1, x2, y2, ceiling, floor);
             }
             DrawWallColumns(fast.framebuffer, columns);
-            ASSERT_EQ(FirstDifference(fast, plain), "same")
-                << size[0] << "x" << size[1] << " solid " << int(viewer.solidWalls) << " near "
-                << int(viewer.nearScale);
+            ASSERT_EQ(FirstDifference(fast, plain), "same") << width << "x" << rows << " mode " << mode;
         }
     }
 }
 
-// Kept runs in columns on and beside the 64-column words the rows are filled
-// by, many runs ending on one row, against each column written down on its own.
-TEST(FastPath, KeptColumnsAreWrittenAsTheirRuns) {
-    std::mt19937 random(64);
-    for (auto& size : kSizes) {
-        int32_t width = size[0], height = size[1];
-        for (int round = 0; round < 6; ++round) {
-            Picture fast(width, height), plain(width, height);
-            WallColumns columns(fast.framebuffer);
-            std::uniform_int_distribution<int32_t> row(0, height - 1), pick(0, 3);
-            for (int32_t x = 0; x < width; ++x) {
-                bool wordEdge = x % 64 == 0 || x % 64 == 63 || x == width - 1;
-                if (!wordEdge && pick(random) < round % 3) continue;  // sparse rows in some rounds
-                int32_t top = row(random), bottom = row(random);
-                if (pick(random) == 0) top = 0, bottom = height - 1;  // some rows covered everywhere
-                if (top > bottom) std::swap(top, bottom);
-                columns.top[size_t(x)] = top, columns.bottom[size_t(x)] = bottom;
-                for (int32_t y = top; y <= bottom; ++y)
-                    plain.framebuffer.pixels[size_t(y) * size_t(width) + size_t(x)] = 0;
-            }
-            DrawWallColumns(fast.framebuffer, columns);
-            ASSERT_EQ(FirstDifference(fast, plain), "same") << width << "x" << height << " round " << round;
-        }
-    }
-}
-
-// Every Freedoom map from its player start, in every wall mode, with the start
-// limits and with the whole level walked.
+// Every Freedoom map in every wall mode, with the start limits and with the whole level walked:
+// from the player start in two sizes, then zoomed in on a buffer tall enough for vertical lines to
+// drift a column, with the player start in the middle so that linedefs clamp onto all four sides.
 class FreedoomFrame : public testing::TestWithParam<int32_t> {};
 
 TEST_P(FreedoomFrame, MatchesThePlainFrame) {
@@ -162,75 +114,42 @@ TEST_P(FreedoomFrame, MatchesThePlainFrame) {
     viewer.state.mapIndex = GetParam();
     StartViewer(viewer, FreedoomPath().c_str(), FontPath().c_str());
     ASSERT_NE(viewer.level.nodes, nullptr);
-    for (auto& size : {std::pair{1920, 1080}, std::pair{1283, 1091}}) {
-        Picture fast(size.first, size.second), plain(size.first, size.second);
-        viewer.framebuffer = fast.framebuffer;
-        ViewerState plainState = viewer.state;
-        ComposeFrame(viewer);  // takes the player start
-        reference::RenderFrame(plain.framebuffer, viewer.level, plainState, viewer.font,
-                               viewer.statusLine);
-        ASSERT_EQ(FirstDifference(fast, plain), "same");
-        for (int variant = 0; variant < 8; ++variant) {
-            viewer.state.solidWalls = plainState.solidWalls = variant & 1;
-            viewer.state.nearScale = plainState.nearScale = (variant >> 1) & 1;
-            bool whole = variant >> 2;
-            viewer.level.maxDepth = whole ? 1000000 : 100;
-            viewer.level.maxDraw = whole ? 1000000 : 250;
-            ComposeFrame(viewer);
-            reference::RenderFrame(plain.framebuffer, viewer.level, plainState, viewer.font,
-                                   viewer.statusLine);
-            ASSERT_EQ(FirstDifference(fast, plain), "same")
-                << size.first << "x" << size.second << " variant " << variant;
-        }
+    Level& level = viewer.level;
+    const int32_t kViews[][3] = {{1920, 1080, 0}, {1283, 1091, 0}, {701, 2300, 1}};
+    for (auto [width, height, zoomed] : kViews) {
         viewer.state.playerStartPending = 1;
         SetStartValues(viewer);
-    }
-    CloseViewer(viewer);
-}
-
-// Zoomed in, so most linedefs lie outside the framebuffer and are clamped onto
-// its border, in a buffer tall enough for vertical lines to drift a column.
-TEST_P(FreedoomFrame, MatchesThePlainFrameZoomedIn) {
-    Viewer viewer;
-    viewer.state.mapIndex = GetParam();
-    StartViewer(viewer, FreedoomPath().c_str(), FontPath().c_str());
-    ASSERT_NE(viewer.level.nodes, nullptr);
-    Picture fast(701, 2300), plain(701, 2300);
-    viewer.framebuffer = fast.framebuffer;
-    ComposeFrame(viewer);  // takes the player start
-    Level& level = viewer.level;
-    int32_t startX = ScreenToMapUnits(viewer.state.playerX, level.offsetX, level.scale);
-    int32_t startY = ScreenToMapUnits(viewer.state.playerY, level.offsetY, level.scale);
-    level.scale *= 4.0f;
-    for (int variant = 0; variant < 8; ++variant) {
-        if (variant == 4) {  // the player start in the middle: linedefs clamp onto all four sides
-            level.offsetX = 5.0f * 701.0f / level.scale - float(startX);
-            level.offsetY = 5.0f * 2300.0f / level.scale - float(startY);
-            int32_t outside[4] = {};
-            for (int32_t i = 0; i < level.numLinedefs; ++i) {
-                const MapVertex& a = level.vertexes[level.linedefs[i].startVertex];
-                const MapVertex& b = level.vertexes[level.linedefs[i].endVertex];
-                float ax = MapToScreen(a.x, level.offsetX, level.scale), bx = MapToScreen(b.x, level.offsetX, level.scale);
-                float ay = MapToScreen(a.y, level.offsetY, level.scale), by = MapToScreen(b.y, level.offsetY, level.scale);
-                outside[0] += ax < 0 && bx < 0, outside[1] += ax >= 701 && bx >= 701;
-                outside[2] += ay < 0 && by < 0, outside[3] += ay >= 2300 && by >= 2300;
+        TestPicture fast(width, height), plain(width, height);
+        viewer.framebuffer = fast.framebuffer;
+        for (int variant = 0; variant < 8; ++variant) {
+            viewer.state.solidWalls = variant & 1;
+            viewer.state.nearScale = (variant >> 1) & 1;
+            level.maxDepth = variant < 4 ? 100 : 1000000;
+            level.maxDraw = variant < 4 ? 250 : 1000000;
+            if (zoomed && variant == 1) {  // once the first frame has taken the player start
+                int32_t startX = ScreenToMapUnits(viewer.state.playerX, level.offsetX, level.scale);
+                int32_t startY = ScreenToMapUnits(viewer.state.playerY, level.offsetY, level.scale);
+                level.scale *= 4.0f;
+                level.offsetX = 5.0f * float(width) / level.scale - float(startX);
+                level.offsetY = 5.0f * float(height) / level.scale - float(startY);
+                int32_t outside = 0;  // vertexes beyond the buffer, which linedef ends are clamped from
+                for (int32_t i = 0; i < level.numVertexes; ++i) {
+                    float x = reference::ScreenX(level, level.vertexes[i].x);
+                    float y = reference::ScreenY(level, level.vertexes[i].y);
+                    outside += x < 0 || x >= float(width) || y < 0 || y >= float(height);
+                }
+                EXPECT_GT(outside, level.numVertexes / 2);
             }
-            EXPECT_GT(outside[0] + outside[1] + outside[2] + outside[3], level.numLinedefs / 4);
+            ViewerState plainState = viewer.state;
+            ComposeFrame(viewer);  // the first takes the player start
+            reference::RenderFrame(plain.framebuffer, level, plainState, viewer.font, viewer.statusLine);
+            ASSERT_EQ(FirstDifference(fast, plain), "same") << width << "x" << height << " " << variant;
         }
-        ViewerState plainState = viewer.state;
-        viewer.state.solidWalls = plainState.solidWalls = variant & 1;
-        viewer.state.nearScale = plainState.nearScale = (variant >> 1) & 1;
-        ComposeFrame(viewer);
-        reference::RenderFrame(plain.framebuffer, viewer.level, plainState, viewer.font,
-                               viewer.statusLine);
-        ASSERT_EQ(FirstDifference(fast, plain), "same") << "variant " << variant;
     }
     CloseViewer(viewer);
 }
 
 INSTANTIATE_TEST_SUITE_P(E1, FreedoomFrame, testing::Range(0, kMapCount),
-                         [](const testing::TestParamInfo<int32_t>& info) {
-                             return std::string(kMapTable[info.param].name);
-                         });
+                         [](const auto& info) { return std::string(kMapTable[info.param].name); });
 
 }  // namespace

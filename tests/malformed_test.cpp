@@ -1,15 +1,8 @@
-// Malformed level and font files: each is refused with its message, or drawn
-// exactly like the sound file it would be with the broken records left out.
+// Malformed level and font files: refused with their message, or drawn like the sound file without them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
-#include <functional>
-#include <string>
-#include <vector>
 
-#include "app/key_commands.h"
-#include "app/viewer.h"
 #include "render/render_frame.h"
 #include "test_support.h"
 
@@ -20,15 +13,9 @@ using testing::internal::GetCapturedStdout;
 
 constexpr int32_t kWidth = 64, kHeight = 48;
 constexpr uint32_t kWhite = 0xFFFFFFFF, kBlue = 0x0000FF;
+const std::string kInvalid = "Invalid WAD file\n", kFail = "Fail\r\n";
 
-std::string Repeat(const std::string& text, int count) {
-    std::string out;
-    while (count-- > 0) out += text;
-    return out;
-}
-
-// One square room seen from inside: four walls, a player start, one node whose
-// children are subsectors 0 (the walls) and 1 (no segs).
+// One square room seen from inside: four walls, a player start, one node over subsectors 0 and 1 (empty).
 TestMap Room() {
     TestMap map;
     map.vertexes = {{0, 0}, {64, 0}, {64, 64}, {0, 64}};
@@ -42,330 +29,186 @@ TestMap Room() {
     return map;
 }
 
-struct Frame {
-    std::vector<uint32_t> pixels = std::vector<uint32_t>(kWidth * kHeight);
-    std::string printed;
-};
+using MapEdit = std::function<void(TestMap&)>;
 
-// One frame from the map's player start, one pixel per map unit, far sides on.
-Frame Render(const Level& loaded, uint8_t solidWalls, int32_t maxDepth = 100) {
-    Level level = loaded;
-    level.scale = 10, level.offsetX = 0, level.offsetY = 0;
-    level.maxDepth = maxDepth, level.maxDraw = INT32_MAX, level.drawFarSides = 1;
-    ViewerState viewer;
-    viewer.solidWalls = solidWalls;
-    viewer.playerX = viewer.playerY = 30;
-    FontImage font{nullptr, 0, false};  // an empty atlas: the status line is black
-    StatusLine statusLine{};
-    Frame frame;
-    Framebuffer framebuffer{kWidth, kHeight, frame.pixels.data()};
-    CaptureStdout();
-    RenderFrame(framebuffer, level, viewer, font, statusLine);
-    frame.printed = GetCapturedStdout();
-    return frame;
+Bytes RoomWad(const MapEdit& edit = [](TestMap&) {}) {
+    TestMap map = Room();
+    edit(map);
+    return BuildWad(BuildMapLumps(map));
 }
 
-struct Loaded {
-    Level level;
-    std::string printed;
-    ~Loaded() { FreeLevel(level); }
-};
-
-void Load(Loaded& loaded, const Bytes& wad) {
-    CaptureStdout();
-    LoadLevelFromBytes(loaded.level, wad);
-    loaded.printed = GetCapturedStdout();
-}
-
-void ExpectNoArrays(const Level& level) {
-    EXPECT_EQ(level.vertexes, nullptr);
-    EXPECT_EQ(level.nodes, nullptr);
-    for (int32_t count : {level.numVertexes, level.numLinedefs, level.numThings, level.numSidedefs,
-                          level.numSectors, level.numSegs, level.numSubsectors, level.numNodes})
-        EXPECT_EQ(count, 0);
-}
-
-// White below the status line except the blue viewpoint box around (30, 30).
-void ExpectOnlyStatusLineAndViewpoint(const Frame& frame) {
-    for (int32_t y = 0; y < kHeight; ++y) {
-        for (int32_t x = 0; x < kWidth; ++x) {
-            bool onBox = (x >= 24 && x <= 36 && (y == 24 || y == 36)) ||
-                         (y >= 24 && y <= 36 && (x == 24 || x == 36));
-            uint32_t expected = y < 16 ? 0 : onBox ? kBlue : kWhite;
-            ASSERT_EQ(frame.pixels[y * kWidth + x], expected) << "at " << x << "," << y;
-        }
-    }
-}
-
-Bytes RoomWad() { return BuildWad(BuildMapLumps(Room())); }
-
-// Directory entry i of a file built by BuildWad.
-size_t EntryOffset(const Bytes& wad, size_t i) {
-    return size_t(wad[8] | wad[9] << 8 | wad[10] << 16 | uint32_t(wad[11]) << 24) + 16 * i;
-}
-
-Bytes Cut(Bytes bytes, size_t size) {
-    bytes.resize(size);
+Bytes Poked(Bytes bytes, size_t at, uint32_t value) {  // four little-endian bytes at `at` replaced
+    for (int k = 0; k < 4; ++k) bytes[at + k] = uint8_t(value >> (8 * k));
     return bytes;
 }
 
-void Poke32(Bytes& bytes, size_t at, uint32_t value) {
-    for (int k = 0; k < 4; ++k) bytes[at + k] = uint8_t(value >> (8 * k));
-}
-
-const std::string kInvalid = "Invalid WAD file\n";
-
-struct BadFile {
-    const char* name;
-    std::function<void(Bytes&)> edit;  // of the room's file
-    bool reported;                     // "Invalid WAD file" on each of the eight lookups, or nothing
-};
-
-const BadFile kBadFiles[] = {
-    {"empty", [](Bytes& w) { w.clear(); }, true},
-    {"shorter than the header", [](Bytes& w) { w.resize(11); }, true},
-    {"neither IWAD nor PWAD", [](Bytes& w) { w[0] = 'X'; }, true},
-    {"lower-case identification", [](Bytes& w) { std::memcpy(w.data(), "pwad", 4); }, true},
-    {"numLumps 0", [](Bytes& w) { Poke32(w, 4, 0); }, false},
-    {"numLumps negative", [](Bytes& w) { Poke32(w, 4, 0xFFFFFFFF); }, false},
-    {"numLumps INT32_MIN", [](Bytes& w) { Poke32(w, 4, 0x80000000); }, false},
-    {"numLumps far beyond the file", [](Bytes& w) { Poke32(w, 4, 0x7FFFFFFF); }, true},
-    {"numLumps one too many", [](Bytes& w) { Poke32(w, 4, 10); }, true},
-    {"directory past the end", [](Bytes& w) { Poke32(w, 8, 0xFFFFFFF0); }, true},
-    {"directory overlapping the end", [](Bytes& w) { Poke32(w, 8, uint32_t(w.size() - 8)); }, true},
-    {"directory cut short", [](Bytes& w) { w.pop_back(); }, true},
-};
-
-TEST(MalformedWad, BadFilesGiveNoLevelAndAFrameWithoutMap) {
-    for (const BadFile& bad : kBadFiles) {
-        SCOPED_TRACE(bad.name);
-        Bytes wad = RoomWad();
-        bad.edit(wad);
-        Loaded loaded;
-        Load(loaded, wad);
-        EXPECT_EQ(loaded.printed, bad.reported ? Repeat(kInvalid, 8) : "");
-        ExpectNoArrays(loaded.level);
-        Frame frame = Render(loaded.level, 1);
-        // No nodes: the walk asks for subsector 0, which is not there.
-        EXPECT_EQ(frame.printed, "Fail\r\n");
-        ExpectOnlyStatusLineAndViewpoint(frame);
+struct Loaded {  // a level loaded from file bytes, viewed at one pixel per map unit with far sides on
+    Level level{.scale = 10, .maxDepth = INT32_MAX, .maxDraw = INT32_MAX, .drawFarSides = 1};
+    std::string printed;
+    explicit Loaded(const Bytes& wad) {
+        CaptureStdout();
+        LoadLevelFromBytes(level, wad);
+        printed = GetCapturedStdout();
     }
+    ~Loaded() { FreeLevel(level); }
+};
+
+std::vector<int32_t> Shape(const Level& l) {  // the eight counts, whether vertexes and nodes are there
+    return {l.numVertexes, l.numLinedefs, l.numThings,     l.numSidedefs, l.numSectors,
+            l.numSegs,     l.numSubsectors, l.numNodes, l.vertexes != nullptr, l.nodes != nullptr};
 }
 
-TEST(MalformedWad, UnreadableFileIsReportedOnEveryLookup) {
-    Level level;
+using Frame = std::pair<std::string, std::vector<uint32_t>>;
+Frame Render(const Level& level, uint8_t solidWalls) {  // viewpoint (30, 30), or the map's player start
+    ViewerState viewer{.playerX = 30, .playerY = 30, .solidWalls = solidWalls};
+    FontImage font{nullptr, 0, false};  // an empty atlas: the status line is black
+    StatusLine statusLine{};
+    std::vector<uint32_t> pixels(kWidth * kHeight);
     CaptureStdout();
-    LoadLevel(level, 0, "/nonexistent/DOOM1.WAD");
-    EXPECT_EQ(GetCapturedStdout(), Repeat("Unable to open /nonexistent/DOOM1.WAD\n", 8));
-    ExpectNoArrays(level);
-    EXPECT_EQ(level.image, nullptr);
+    RenderFrame({kWidth, kHeight, pixels.data()}, level, viewer, font, statusLine);
+    return {GetCapturedStdout(), pixels};
 }
 
-// Entries of the room file: 0 is the marker, then THINGS, LINEDEFS, SIDEDEFS,
-// VERTEXES, SEGS, SSECTORS, NODES, SECTORS.
-TEST(MalformedWad, LumpReachingPastTheEndIsRefusedAlone) {
-    const Bytes room = RoomWad();
-    const size_t entry = EntryOffset(room, 4);  // VERTEXES
-    const uint32_t fileSize = uint32_t(room.size()), filePos = room[entry] | room[entry + 1] << 8;
-    // Offset past the end, offset wrapping 32 bits with the size, size one byte
-    // past the end, size wrapping 32 bits with the offset.
-    const std::pair<size_t, uint32_t> edits[] = {
-        {0, fileSize + 1}, {0, 0xFFFFFFF0u}, {4, fileSize - filePos + 1}, {4, 0xFFFFFFFFu}};
-    for (auto [field, value] : edits) {
-        SCOPED_TRACE(testing::Message() << "field " << field << " = " << value);
-        Bytes wad = room;
-        Poke32(wad, entry + field, value);
-        Loaded loaded;
-        Load(loaded, wad);
-        EXPECT_EQ(loaded.printed, kInvalid);
-        EXPECT_EQ(loaded.level.vertexes, nullptr);
-        EXPECT_EQ(loaded.level.numVertexes, 0);
-        EXPECT_EQ(loaded.level.numLinedefs, 4);
-        EXPECT_EQ(loaded.level.numNodes, 1);
-        // Without vertexes no line and no wall is drawn; the player start still moves the viewpoint.
-        Frame frame = Render(loaded.level, 0);
-        EXPECT_EQ(frame.printed, "");
-        EXPECT_EQ(std::count(frame.pixels.begin() + 16 * kWidth, frame.pixels.end(), 0u), 0);
+// Black status line, then white but for blue squares around (centre, centre): viewpoint 6, player start 3.
+std::vector<uint32_t> NoMap(int32_t centre, std::vector<int32_t> halfSides) {
+    std::vector<uint32_t> pixels(kWidth * kHeight, kWhite);
+    std::fill_n(pixels.begin(), 16 * kWidth, 0u);
+    for (int32_t h : halfSides)
+        for (int32_t k = -h; k <= h; ++k)
+            for (auto [x, y] : {std::pair{k, -h}, {k, h}, {-h, k}, {h, k}})
+                pixels[(centre + y) * kWidth + centre + x] = kBlue;
+    return pixels;
+}
+
+std::string Repeat(const std::string& text, int count) {
+    return count > 0 ? text + Repeat(text, count - 1) : "";
+}
+
+TEST(MalformedWad, BrokenFilesLoadAndDrawLikeTheirSoundEquivalents) {
+    const Bytes room = RoomWad(), none = BuildWad({{"E1M1", {}}});
+    const size_t vertexEntry = (room[8] | room[9] << 8) + 16 * 4;  // after marker, THINGS, LINEDEFS, SIDEDEFS
+    const Bytes noVertexes = Poked(room, vertexEntry + 8, 0x54524558);  // "XERT"
+    Loaded noMap(none);
+    EXPECT_EQ(std::tuple(noMap.printed, Shape(noMap.level)), std::tuple("", Shape(Level{})));
+    EXPECT_EQ(Render(noMap.level, 1), std::pair(kFail, NoMap(30, {6})));  // no nodes and no subsector 0
+    Loaded noLines(noVertexes);
+    EXPECT_EQ(noLines.printed, "");
+    EXPECT_EQ(Shape(noLines.level), (std::vector<int32_t>{0, 4, 1, 1, 1, 4, 2, 1, 0, 1}));
+    for (uint8_t solid : {0, 1}) EXPECT_EQ(Render(noLines.level, solid), Frame("", NoMap(32, {6, 3})));
+
+    const uint32_t size = uint32_t(room.size()), vertexPos = room[vertexEntry] | room[vertexEntry + 1] << 8;
+    std::vector<std::tuple<std::string, Bytes, Bytes, int>> cases = {  // reports: of "Invalid WAD file"
+        {"empty", {}, none, 8},
+        {"shorter than the header", Bytes(room.begin(), room.begin() + 11), none, 8},
+        {"neither IWAD nor PWAD", Poked(room, 0, 0x44415758), none, 8},      // "XWAD"
+        {"numLumps 0", Poked(room, 4, 0), none, 0},
+        {"numLumps negative", Poked(room, 4, 0xFFFFFFFF), none, 0},
+        {"numLumps far beyond the file", Poked(room, 4, 0x7FFFFFFF), none, 8},
+        {"directory past the end", Poked(room, 8, 0xFFFFFFF0), none, 8},
+        {"directory overlapping the end", Poked(room, 8, size - 8), none, 8},
+        {"VERTEXES offset past the end", Poked(room, vertexEntry, size + 1), noVertexes, 1},
+        {"VERTEXES offset wrapping with the size", Poked(room, vertexEntry, 0xFFFFFFF0), noVertexes, 1},
+        {"VERTEXES a byte too long", Poked(room, vertexEntry + 4, size - vertexPos + 1), noVertexes, 1},
+    };
+    for (size_t i = 1; i <= 8; ++i) {  // three bytes more than whole records in each lump
+        std::vector<TestLump> lumps = BuildMapLumps(Room());
+        lumps[i].data.insert(lumps[i].data.end(), {1, 2, 3});
+        cases.push_back({lumps[i].name + " of no whole records", BuildWad(lumps), room, 0});
     }
-}
-
-TEST(MalformedWad, LumpSizesThatAreNotWholeRecordsCountWholeRecords) {
-    const std::pair<const char*, int32_t Level::*> lumps[] = {
-        {"THINGS", &Level::numThings},     {"LINEDEFS", &Level::numLinedefs},
-        {"SIDEDEFS", &Level::numSidedefs}, {"VERTEXES", &Level::numVertexes},
-        {"SEGS", &Level::numSegs},         {"SSECTORS", &Level::numSubsectors},
-        {"NODES", &Level::numNodes},       {"SECTORS", &Level::numSectors}};
-    Loaded sound;
-    Load(sound, RoomWad());
-    Frame expected = Render(sound.level, 1);
-    for (const auto& [name, count] : lumps) {
+    for (const auto& [name, wad, soundWad, reports] : cases) {
         SCOPED_TRACE(name);
-        std::vector<TestLump> files = BuildMapLumps(Room());
-        for (TestLump& lump : files)
-            if (lump.name == name) lump.data.insert(lump.data.end(), {1, 2, 3});
-        Loaded loaded;
-        Load(loaded, BuildWad(files));
-        EXPECT_EQ(loaded.level.*count, sound.level.*count);
-        EXPECT_EQ(Render(loaded.level, 1).pixels, expected.pixels);
+        Loaded broken(wad), sound(soundWad);
+        EXPECT_EQ(broken.printed, Repeat(kInvalid, reports));
+        EXPECT_EQ(Shape(broken.level), Shape(sound.level));
+        for (uint8_t solid : {0, 1}) EXPECT_EQ(Render(broken.level, solid), Render(sound.level, solid));
     }
 }
 
-TEST(MalformedWad, MissingLumpsAreNullWithCountZero) {
-    std::vector<TestLump> files = BuildMapLumps(Room());
-    std::erase_if(files, [](const TestLump& l) { return l.name == "VERTEXES" || l.name == "NODES"; });
-    Loaded loaded;
-    Load(loaded, BuildWad(files));
-    EXPECT_EQ(loaded.printed, "");
-    EXPECT_TRUE(!loaded.level.vertexes && !loaded.level.numVertexes && !loaded.level.nodes && !loaded.level.numNodes);
-    EXPECT_EQ(loaded.level.numSegs, 4);
-    // No nodes: subsector 0 is drawn, but every seg names a vertex that is not there.
-    Frame frame = Render(loaded.level, 0);
-    EXPECT_EQ(frame.printed, "");
-    EXPECT_EQ(std::count(frame.pixels.begin() + 16 * kWidth, frame.pixels.end(), 0u), 0);
-
-    Loaded none;  // a map marker with nothing after it, and no later map to borrow from
-    Load(none, BuildWad({{"E1M1", {}}}));
-    EXPECT_EQ(none.printed, "");
-    ExpectNoArrays(none.level);
-}
-
-// Broken records next to sound ones: the frame is that of the room with the
-// broken records replaced by harmless ones.
-using MapEdit = std::function<void(TestMap&)>;
-
-MapEdit ExtraSeg(TestSeg seg) {
+MapEdit ExtraSeg(TestSeg seg) {  // a fifth seg in subsector 0
     return [seg](TestMap& m) { m.segs.push_back(seg); m.subsectors[0].segCount = 5; };
 }
-
-const MapEdit kAsIs = [](TestMap&) {};
-const MapEdit kNoWalls = [](TestMap& m) { m.subsectors[0].segCount = 0; };
-const MapEdit kSeg1AsSeg0 = [](TestMap& m) { m.segs[1] = m.segs[0]; };
-
-struct BadMap {
-    const char* name;
-    MapEdit breakIt, soundEquivalent;
-    const char* printed;
-};
-
-const BadMap kBadMaps[] = {
-    {"seg start vertex beyond the array", ExtraSeg({9, 1, 0, 0}), kAsIs, ""},
-    {"seg end vertex negative", ExtraSeg({0, -1, 0, 0}), kAsIs, ""},
-    {"seg linedef beyond the array", ExtraSeg({0, 2, 4, 0}), kAsIs, ""},
-    {"seg linedef negative", ExtraSeg({0, 2, -1, 0}), kAsIs, ""},
-    {"seg on the missing back (-1) of a one-sided line", ExtraSeg({0, 2, 0, 1}), kAsIs, ""},
-    {"linedef front side beyond the array", [](TestMap& m) { m.linedefs[1].frontSidedef = 1; }, kSeg1AsSeg0, ""},
-    {"linedef front side negative", [](TestMap& m) { m.linedefs[1].frontSidedef = -2; }, kSeg1AsSeg0, ""},
-    {"sidedef sector beyond the array", [](TestMap& m) { m.sidedefs.push_back({1}); m.linedefs[1].frontSidedef = 1; }, kSeg1AsSeg0, ""},
-    {"sidedef sector negative", [](TestMap& m) { m.sidedefs.push_back({-1}); m.linedefs[1].frontSidedef = 1; }, kSeg1AsSeg0, ""},
-    {"linedef vertexes outside the array", [](TestMap& m) { m.linedefs[2].startVertex = 4; m.linedefs[3].endVertex = -1; },
-     [](TestMap& m) { m.linedefs[2] = m.linedefs[3] = m.linedefs[0]; }, ""},
-    {"subsector segs reaching past the array", [](TestMap& m) { m.subsectors[0] = {20, 0}; }, kAsIs, ""},
-    {"subsector starting before the array", [](TestMap& m) { m.subsectors[0] = {7, -3}; }, kAsIs, ""},
-    {"subsector far beyond the segs", [](TestMap& m) { m.subsectors[0] = {32767, 32767}; }, kNoWalls, ""},
-    {"subsector with a negative seg count", [](TestMap& m) { m.subsectors[0] = {-4, 0}; }, kNoWalls, ""},
-    {"node child naming a subsector beyond the array", [](TestMap& m) { m.nodes[0].leftChild = 0x8007; }, kAsIs, "Fail\r\n"},
-    {"node child beyond numNodes", [](TestMap& m) { m.nodes[0].leftChild = 5; }, kAsIs, ""},
-    {"node pointing at itself", [](TestMap& m) { m.nodes[0].leftChild = 0; }, kAsIs, ""},
-    {"two nodes pointing at each other",
-     [](TestMap& m) { m.nodes.push_back(m.nodes[0]); m.nodes[0].leftChild = 1; m.nodes[1].leftChild = 0; }, kAsIs, ""},
-    {"two nodes whose children are only nodes",
-     [](TestMap& m) { m.nodes.push_back(m.nodes[0]); m.nodes[0].leftChild = m.nodes[0].rightChild = 1; m.nodes[1].leftChild = m.nodes[1].rightChild = 0; },
-     kNoWalls, ""},
-    {"zero nodes with zero subsectors", [](TestMap& m) { m.nodes.clear(); m.subsectors.clear(); }, kNoWalls, "Fail\r\n"},
-};
+MapEdit FrontSide(int16_t side) { return [side](TestMap& m) { m.linedefs[1].frontSidedef = side; }; }
+MapEdit NewFrontSide(int16_t sector) {
+    return [sector](TestMap& m) { m.sidedefs.push_back({sector}); m.linedefs[1].frontSidedef = 1; };
+}
+MapEdit Subsector(int16_t n, int16_t first) { return [=](TestMap& m) { m.subsectors[0] = {n, first}; }; }
+MapEdit LeftChild(uint16_t child) { return [child](TestMap& m) { m.nodes[0].leftChild = child; }; }
 
 TEST(MalformedMap, BrokenRecordsAreSkippedAndTheRestIsDrawn) {
-    // The room's walls show, so a broken seg that was drawn would show too.
-    Loaded room, bare;
-    TestMap withoutWalls = Room();
-    kNoWalls(withoutWalls);
-    Load(room, RoomWad());
-    Load(bare, BuildWad(BuildMapLumps(withoutWalls)));
-    for (uint8_t solid : {0, 1}) {
-        std::vector<uint32_t> walls = Render(room.level, solid).pixels, lines = Render(bare.level, solid).pixels;
-        ASSERT_GT(std::count(walls.begin(), walls.end(), 0u), std::count(lines.begin(), lines.end(), 0u) + 40);
-    }
-    for (const BadMap& bad : kBadMaps) {
-        SCOPED_TRACE(bad.name);
-        TestMap broken = Room(), sound = Room();
-        bad.breakIt(broken);
-        bad.soundEquivalent(sound);
-        Loaded brokenLevel, soundLevel;
-        Load(brokenLevel, BuildWad(BuildMapLumps(broken)));
-        Load(soundLevel, BuildWad(BuildMapLumps(sound)));
-        for (uint8_t solid : {0, 1}) {
-            Frame got = Render(brokenLevel.level, solid), want = Render(soundLevel.level, solid);
-            EXPECT_EQ(got.printed, bad.printed);
-            EXPECT_EQ(want.printed, "");
-            EXPECT_EQ(got.pixels, want.pixels) << (solid ? "filled walls" : "outlines");
-        }
+    const MapEdit asIs = [](TestMap&) {}, noWalls = Subsector(0, 0);
+    const MapEdit seg1AsSeg0 = [](TestMap& m) { m.segs[1] = m.segs[0]; };
+    // The most segs, all shared, and the longest chain of nodes: a billion walls unless each is drawn once.
+    auto sharedSegs = [](bool chain) -> MapEdit {
+        return [chain](TestMap& m) {
+            for (int k = 4; k < 32767; ++k) m.segs.push_back(m.segs[k % 4]);
+            m.subsectors = {{32767, 0}, {32767, 0}};
+            for (uint16_t i = 1; chain && i < 32767; ++i)
+                m.nodes.push_back({32, 0, 0, 64, {}, {}, uint16_t(i - 1), 0x8001});
+        };
+    };
+    const std::tuple<const char*, MapEdit, MapEdit, std::string> cases[] = {
+        {"seg start vertex beyond the array", ExtraSeg({9, 1, 0, 0}), asIs, ""},
+        {"seg end vertex negative", ExtraSeg({0, -1, 0, 0}), asIs, ""},
+        {"seg linedef beyond the array", ExtraSeg({0, 2, 4, 0}), asIs, ""},
+        {"seg linedef negative", ExtraSeg({0, 2, -1, 0}), asIs, ""},
+        {"seg on the missing back (-1) of a one-sided line", ExtraSeg({0, 2, 0, 1}), asIs, ""},
+        {"linedef front side beyond the array", FrontSide(1), seg1AsSeg0, ""},
+        {"linedef front side negative", FrontSide(-2), seg1AsSeg0, ""},
+        {"sidedef sector beyond the array", NewFrontSide(1), seg1AsSeg0, ""},
+        {"sidedef sector negative", NewFrontSide(-1), seg1AsSeg0, ""},
+        {"linedef vertexes outside the array",
+         [](TestMap& m) { m.linedefs[2].startVertex = 4; m.linedefs[3].endVertex = -1; },
+         [](TestMap& m) { m.linedefs[2] = m.linedefs[3] = m.linedefs[0]; }, ""},
+        {"subsector segs reaching past the array", Subsector(20, 0), asIs, ""},
+        {"subsector starting before the array", Subsector(7, -3), asIs, ""},
+        {"subsector with a negative seg count", Subsector(-4, 0), noWalls, ""},
+        {"node child naming a subsector beyond the array", LeftChild(0x8007), asIs, kFail},
+        {"node child beyond numNodes", LeftChild(5), asIs, ""},
+        {"node pointing at itself", LeftChild(0), asIs, ""},
+        {"two nodes pointing at each other",
+         [](TestMap& m) { m.nodes.push_back(m.nodes[0]); m.nodes[0].leftChild = 1; m.nodes[1].leftChild = 0; },
+         asIs, ""},
+        {"the longest chain of nodes, each to shared segs", sharedSegs(true), sharedSegs(false), ""},
+        {"zero nodes, zero subsectors", [](TestMap& m) { m.nodes.clear(); m.subsectors.clear(); }, noWalls, kFail},
+    };
+    for (uint8_t solid : {0, 1})  // the walls show, so a broken seg that was drawn would show too
+        ASSERT_NE(Render(Loaded(RoomWad()).level, solid), Render(Loaded(RoomWad(noWalls)).level, solid));
+    for (const auto& [name, breakIt, soundEquivalent, printed] : cases) {
+        SCOPED_TRACE(name);
+        Loaded broken(RoomWad(breakIt)), sound(RoomWad(soundEquivalent));
+        for (uint8_t solid : {0, 1})
+            EXPECT_EQ(Render(broken.level, solid), std::pair(printed, Render(sound.level, solid).second));
     }
 }
 
-// The longest chain of nodes, each leading to one subsector that holds the
-// most segs, all shared: a billion walls if every visit drew them. Each seg is
-// drawn once per frame, so the frame ends at once with the picture of one visit.
-TEST(MalformedMap, SegsSharedByEveryVisitAreDrawnOnce) {
-    TestMap once = Room();
-    once.segs.clear();
-    for (int k = 0; k < 32767; ++k) once.segs.push_back({int16_t(k % 4), int16_t((k + 1) % 4), int16_t(k % 4), 0});
-    once.subsectors = {{32767, 0}, {32767, 0}};
-    TestMap chain = once;
-    for (uint16_t i = 1; i < 32767; ++i) chain.nodes.push_back({32, 0, 0, 64, {}, {}, uint16_t(i - 1), 0x8001});
-    Loaded onceLevel, chainLevel;
-    Load(onceLevel, BuildWad(BuildMapLumps(once)));
-    Load(chainLevel, BuildWad(BuildMapLumps(chain)));
-    ASSERT_EQ(chainLevel.level.numNodes, 32767);
-    for (uint8_t solid : {0, 1})
-        EXPECT_EQ(Render(chainLevel.level, solid, INT32_MAX).pixels, Render(onceLevel.level, solid).pixels);
-}
-
-// Font files: the width and height reported, and what the atlas then holds.
+// The size read, what the atlas holds, and a status line drawn with it staying inside small and empty frames.
 TEST(MalformedFont, HeadersOfEverySizeStayInsideTheirPixels) {
-    auto header = [](int32_t width, int32_t height, uint16_t bits, size_t pixelBytes) {
-        Bytes bmp(54, 0);
-        Poke32(bmp, 18, uint32_t(width));
-        Poke32(bmp, 22, uint32_t(height));
-        bmp[28] = uint8_t(bits), bmp[29] = uint8_t(bits >> 8);
-        for (size_t k = 0; k < pixelBytes; ++k) bmp.push_back(uint8_t(k * 7 + 1));
-        return bmp;
+    auto bmp = [](int32_t width, int32_t height, uint16_t bits, size_t pixelBytes) {
+        Bytes file = Poked(Poked(Poked(Bytes(54, 0), 18, uint32_t(width)), 22, uint32_t(height)), 28, bits);
+        for (size_t k = 0; k < pixelBytes; ++k) file.push_back(uint8_t(k * 7 + 1));
+        return file;
     };
-    struct Case {
-        const char* name;
-        Bytes file;
-        int32_t width, height;
-        size_t pixelCount;  // of the atlas afterwards
-        uint32_t pixel0;    // first atlas pixel afterwards (the checkerboard's is white)
+    const std::tuple<const char*, Bytes, int32_t, int32_t, size_t, uint32_t> cases[] = {
+        {"empty file (no bytes at all)", Bytes(), 0, 0, kFontStorePixels, kWhite},
+        {"header cut inside the width", Bytes(20, 0x56), 0x5656, 0, kFontStorePixels, kWhite},
+        {"negative height, 24-bit", bmp(256, -1, 24, 64), 256, -1, 0, 0},
+        {"zero size, 24-bit", bmp(0, 0, 24, 64), 0, 0, 0, 0},
+        {"enormous, 32-bit", bmp(INT32_MAX, INT32_MAX, 32, 8), INT32_MAX, INT32_MAX, kFontStorePixels, 0x160F0801},
+        {"enormous, 24-bit", bmp(65536, 65536, 24, 6), 65536, 65536, kFontStorePixels * 4 / 3, 0x000F0801},
+        {"8-bit pixels read as 32-bit", bmp(1, 1, 8, 4), 1, 1, kFontStorePixels, 0x160F0801},
+        {"32-bit pixels", bmp(2, 1, 32, 8), 2, 1, kFontStorePixels, 0x160F0801},
     };
-    const Case cases[] = {
-        {"empty file", {}, 0, 0, kFontStorePixels, kWhite},
-        {"header cut inside the width", Cut(header(0x123456, 9, 32, 0), 20), 0x3456, 0, kFontStorePixels, kWhite},
-        {"header cut before the pixel depth", Cut(header(2, 2, 24, 0), 27), 2, 2, kFontStorePixels, kWhite},
-        {"negative width, 32-bit", header(-256, 256, 32, 64), -256, 256, kFontStorePixels, kWhite},
-        {"negative height, 24-bit", header(256, -1, 24, 64), 256, -1, 0, 0},
-        {"zero size, 24-bit", header(0, 0, 24, 64), 0, 0, 0, 0},
-        {"enormous, 32-bit", header(INT32_MAX, INT32_MAX, 32, 8), INT32_MAX, INT32_MAX, kFontStorePixels, 0x160F0801},
-        {"enormous, 24-bit", header(65536, 65536, 24, 6), 65536, 65536, kFontStorePixels * 4 / 3, 0x000F0801},
-        {"8-bit pixels read as 32-bit", header(1, 1, 8, 4), 1, 1, kFontStorePixels, 0x160F0801},
-        {"32-bit pixels", header(2, 1, 32, 8), 2, 1, kFontStorePixels, 0x160F0801},
-        {"24-bit pixels, short file", header(4, 4, 24, 3), 4, 4, 16, 0x000F0801},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    StatusLine line{};
+    FormatStatusLine(line, 100, 250, 50, 50);
+    for (const auto& [name, file, width, height, pixelCount, firstPixel] : cases) {
+        SCOPED_TRACE(name);
         FontImage font{};
         ResetFontImage(font);
         FillFallbackCheckerboard(font);
-        int32_t width = -7, height = -7;
-        LoadFontImageFromBytes(font, c.file.data(), c.file.size(), &width, &height);
-        EXPECT_EQ(width, c.width);
-        EXPECT_EQ(height, c.height);
-        EXPECT_EQ(font.pixelCount, c.pixelCount);
-        if (c.pixelCount > 0) {
-            EXPECT_EQ(font.pixels[0], c.pixel0);
-        }
-        // The status line into frames narrower and lower than the text, and empty ones.
-        StatusLine line{};
-        FormatStatusLine(line, 100, 250, 50, 50);
+        int32_t readWidth = -7, readHeight = -7;
+        LoadFontImageFromBytes(font, file.data(), file.size(), &readWidth, &readHeight);
+        EXPECT_EQ(std::tuple(readWidth, readHeight, font.pixelCount), std::tuple(width, height, pixelCount));
+        if (pixelCount > 0) { EXPECT_EQ(font.pixels[0], firstPixel); }
         for (auto [w, h] : {std::pair{100, 20}, {33, 7}, {1, 1}, {0, 16}, {17, 0}, {5, -3}}) {
             std::vector<uint32_t> pixels(size_t(std::max(w * h, 0)) + 1, 0x12345678);
             DrawStatusText({w, h, pixels.data()}, font, line);
@@ -373,33 +216,6 @@ TEST(MalformedFont, HeadersOfEverySizeStayInsideTheirPixels) {
         }
         ResetFontImage(font);
     }
-}
-
-// Keys that push every setting past sensible values: frames still end and stay inside.
-TEST(MalformedKeys, ExtremeSettingsStillComposeFrames) {
-    Viewer viewer;
-    CaptureStdout();
-    std::string wadPath = FreedoomPath();
-    StartViewer(viewer, wadPath.c_str(), "/dev/null");
-    std::vector<uint32_t> pixels(96 * 64 + 1, 0x12345678);
-    viewer.framebuffer = {96, 64, pixels.data()};
-    ASSERT_GT(viewer.level.numNodes, 0);
-    auto press = [&](uint32_t key, int times) {
-        while (times-- > 0) ApplyKeyCommand(viewer, nullptr, key);
-        ComposeFrame(viewer);
-    };
-    press(kKeySpace, 1);
-    press(kKeyPageUp, 5);  // scale 0
-    EXPECT_EQ(viewer.level.scale, 0.0f);
-    press(kKeyPageUp, 10);  // negative scale
-    press(kKeyF2, 40000);   // maxDepth far beyond any tree, far sides off
-    press(kKeyF4, 40000);   // maxDraw beyond every subsector, far sides on
-    press(kKeyPageDown, 40);
-    press(kKeyUp, 20000);  // far outside the map
-    press(kKeyControl, 1);
-    EXPECT_EQ(pixels.back(), 0x12345678u);
-    GetCapturedStdout();
-    CloseViewer(viewer);
 }
 
 }  // namespace

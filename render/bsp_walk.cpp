@@ -20,17 +20,7 @@ struct PendingVisit {
 // plus the one we started from can wait at a time.
 constexpr int32_t kMaxPending = 32768 + 1;
 
-bool EnterNodeOnce(BspWalk& walk, uint16_t node) {
-    uint8_t& bits = walk.nodeEntered[node / 8];
-    uint8_t bit = uint8_t(1u << (node % 8));
-    if (bits & bit) return false;
-    bits |= bit;
-    return true;
-}
-
-// Walls are all black and nothing reads them back, so a seg drawn again in the
-// same frame changes nothing; shared subsectors and segs would otherwise
-// multiply the work. True the first time an index is marked.
+// One bit per index: true the first time an index is marked in this frame.
 bool MarkOnce(uint8_t* bits, int32_t index) {
     uint8_t bit = uint8_t(1u << (index % 8));
     if (bits[index / 8] & bit) return false;
@@ -63,7 +53,7 @@ void WalkBspNode(BspWalk& walk, uint16_t reference, int32_t depth) {
             DrawSubsector(walk, visit.reference == 0xFFFF ? 0 : int16_t(visit.reference & 0x7FFF));
             continue;
         }
-        if (visit.reference >= level.numNodes || !EnterNodeOnce(walk, visit.reference)) continue;
+        if (visit.reference >= level.numNodes || !MarkOnce(walk.nodeEntered, visit.reference)) continue;
         const MapNode& node = level.nodes[visit.reference];
         float cross = (float(walk.my) - float(node.y)) * float(node.dx) -
                       (float(walk.mx) - float(node.x)) * float(node.dy);
@@ -87,6 +77,8 @@ void DrawSubsector(BspWalk& walk, int16_t index) {
     }
     if (walk.subsectorsDrawn >= level.maxDraw) return;
     ++walk.subsectorsDrawn;
+    // Walls are black and nothing reads them back, so drawing a subsector or a
+    // seg again in this frame would change nothing, while shared ones multiply the work.
     if (!MarkOnce(walk.subsectorDrawn, index)) return;
     const MapSubsector& subsector = level.subsectors[index];
     int32_t firstSeg = subsector.firstSeg;

@@ -21,6 +21,19 @@ std::string TempPng(int32_t mapIndex) {
         .string();
 }
 
+// A viewer started on the map with a shot-sized framebuffer, as wadscope-render has it.
+struct ShotViewer {
+    Viewer viewer;
+    std::vector<uint32_t> pixels = std::vector<uint32_t>(size_t(kShotWidth) * size_t(kShotHeight));
+
+    ShotViewer(int32_t mapIndex, const std::string& font) {
+        viewer.state.mapIndex = mapIndex;
+        StartViewer(viewer, bench::kFreedoom, font.c_str());
+        viewer.framebuffer = {kShotWidth, kShotHeight, pixels.data()};
+    }
+    ~ShotViewer() { CloseViewer(viewer); }
+};
+
 void ReadFile(benchmark::State& state) {
     bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); },
                          [] { bench::ReadWholeFile(bench::kFreedoom); });
@@ -38,22 +51,15 @@ void Load(benchmark::State& state, int32_t mapIndex) {
 void ShotStartup(benchmark::State& state, int32_t mapIndex) {
     std::string font = bench::FontFile();
     bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); }, [&] {
-        Viewer viewer;
-        viewer.state.mapIndex = mapIndex;
-        StartViewer(viewer, bench::kFreedoom, font.c_str());
-        std::vector<uint32_t> pixels(size_t(kShotWidth) * size_t(kShotHeight));
-        benchmark::DoNotOptimize(pixels.data());
-        CloseViewer(viewer);
+        ShotViewer shot(mapIndex, font);
+        benchmark::DoNotOptimize(shot.pixels.data());
     });
 }
 
 // The first frame, which takes the player start, and the frame that is written.
 void ShotCompose(benchmark::State& state, int32_t mapIndex) {
-    Viewer viewer;
-    viewer.state.mapIndex = mapIndex;
-    StartViewer(viewer, bench::kFreedoom, bench::FontFile().c_str());
-    std::vector<uint32_t> pixels(size_t(kShotWidth) * size_t(kShotHeight));
-    viewer.framebuffer = {kShotWidth, kShotHeight, pixels.data()};
+    ShotViewer shot(mapIndex, bench::FontFile());
+    Viewer& viewer = shot.viewer;
     bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); }, [&] {
         SetStartValues(viewer);
         viewer.state.playerStartPending = 1;
@@ -61,15 +67,11 @@ void ShotCompose(benchmark::State& state, int32_t mapIndex) {
         ComposeFrame(viewer);
         benchmark::ClobberMemory();
     });
-    CloseViewer(viewer);
 }
 
 void ShotPng(benchmark::State& state, int32_t mapIndex) {
-    Viewer viewer;
-    viewer.state.mapIndex = mapIndex;
-    StartViewer(viewer, bench::kFreedoom, bench::FontFile().c_str());
-    std::vector<uint32_t> pixels(size_t(kShotWidth) * size_t(kShotHeight));
-    viewer.framebuffer = {kShotWidth, kShotHeight, pixels.data()};
+    ShotViewer shot(mapIndex, bench::FontFile());
+    Viewer& viewer = shot.viewer;
     ComposeFrame(viewer);
     ComposeFrame(viewer);
     std::string path = TempPng(mapIndex);
@@ -77,7 +79,6 @@ void ShotPng(benchmark::State& state, int32_t mapIndex) {
                        [&] { WritePng(path.c_str(), viewer.framebuffer); });
     state.counters["png_kib"] = double(std::filesystem::file_size(path)) / 1024.0;
     std::filesystem::remove(path);
-    CloseViewer(viewer);
 }
 
 // Everything from start-up to the written file.
@@ -85,15 +86,10 @@ void ShotTotal(benchmark::State& state, int32_t mapIndex) {
     std::string font = bench::FontFile();
     std::string path = TempPng(mapIndex);
     bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); }, [&] {
-        Viewer viewer;
-        viewer.state.mapIndex = mapIndex;
-        StartViewer(viewer, bench::kFreedoom, font.c_str());
-        std::vector<uint32_t> pixels(size_t(kShotWidth) * size_t(kShotHeight));
-        viewer.framebuffer = {kShotWidth, kShotHeight, pixels.data()};
-        ComposeFrame(viewer);
-        ComposeFrame(viewer);
-        WritePng(path.c_str(), viewer.framebuffer);
-        CloseViewer(viewer);
+        ShotViewer shot(mapIndex, font);
+        ComposeFrame(shot.viewer);
+        ComposeFrame(shot.viewer);
+        WritePng(path.c_str(), shot.viewer.framebuffer);
     });
     std::filesystem::remove(path);
 }

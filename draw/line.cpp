@@ -44,18 +44,18 @@ void DrawLine(uint32_t* pixels, int32_t width, int32_t height, int32_t x0, int32
         float step = 1.0f / slope;
         for (int32_t i = 0; i <= dy; ++i) {
             // A vertical line drifts one column per 1000 rows; hold it at the right edge.
-            int32_t x = std::min(std::max(TruncToInt32(float(i) * step + float(x0)), 0), width - 1);
+            int32_t x = ClampToBuffer(TruncToInt32(float(i) * step + float(x0)), width);
             Plot(pixels, width, x, y0 + i, colour);
         }
     } else if (slope < -1.0f) {
         float step = 1.0f / slope;
         for (int32_t i = 0; i <= -dy; ++i) {
-            int32_t x = std::min(std::max(TruncToInt32(float(i) * step + float(x1)), 0), width - 1);
+            int32_t x = ClampToBuffer(TruncToInt32(float(i) * step + float(x1)), width);
             Plot(pixels, width, x, y1 + i, colour);
         }
     } else {
         for (int32_t i = 0; i <= dx; ++i) {
-            int32_t y = std::min(std::max(TruncToInt32(float(i) * slope + float(y0)), 0), height - 1);
+            int32_t y = ClampToBuffer(TruncToInt32(float(i) * slope + float(y0)), height);
             Plot(pixels, width, x0 + i, y, colour);
         }
     }

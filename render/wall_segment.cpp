@@ -200,15 +200,14 @@ void DrawWallSegment(const Framebuffer& framebuffer, const ViewerState& viewer, 
     // Columns beyond one past either edge would all land on the edge column again.
     int64_t first = std::max<int64_t>(i0, -int64_t(cx) - 1);
     int64_t last = int64_t(width) - cx;
-    if (columns) {
-        int64_t end = first;
-        while (end <= last && float(end) < p2.X) ++end;
-        if (end > first && AllRowsKept(*columns, framebuffer, cx + first, cx + end - 1)) return;
-    }
+    int64_t endColumn = first;  // one past the last column: the columns i <= last with float(i) < X2
+    while (endColumn <= last && float(endColumn) < p2.X) ++endColumn;
+    if (columns && endColumn > first &&
+        AllRowsKept(*columns, framebuffer, cx + first, cx + endColumn - 1))
+        return;
     int32_t halves[kColumnBatch];
-    for (int64_t i = first; i <= last && float(i) < p2.X;) {
-        int32_t count = 0;
-        while (count < kColumnBatch && i + count <= last && float(i + count) < p2.X) ++count;
+    for (int64_t i = first; i < endColumn;) {
+        int32_t count = int32_t(std::min<int64_t>(kColumnBatch, endColumn - i));
         ColumnHalfHeights(halves, int32_t(i), count, p1.X, span, t1, t2);
         for (int32_t k = 0; k < count; ++k, ++i)
             DrawWallLine(framebuffer, columns, ScreenPosition(cx, i),

@@ -33,7 +33,7 @@ std::string WriteLevelFile(const char* name, int32_t things) {
     TestMap map;
     map.name = name, map.vertexes = {{0, 0}, {64, 0}};
     for (int16_t i = 0; i < things; ++i) map.things.push_back({int16_t(i * 10), 0, 0, 3004});
-    return WriteOwnTempFile("keys.wad", BuildWad(BuildMapLumps(map)));
+    return WriteTempFile("keys.wad", BuildWad(BuildMapLumps(map)));
 }
 
 }  // namespace

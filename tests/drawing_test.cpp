@@ -47,7 +47,7 @@ struct FontTest : testing::TestWithParam<bool> {
     void Load(const Bytes& bmp) {  // over a fresh checkerboard
         SetUp();
         if (!GetParam()) return LoadFontImageFromBytes(font, bmp.data(), bmp.size(), &width, &height);
-        std::string path = WriteOwnTempFile("font.bmp", bmp);
+        std::string path = WriteTempFile("font.bmp", bmp);
         LoadFontImage(font, path.c_str(), &width, &height), std::remove(path.c_str());
     }
     Picture Draw(const std::string& text, int32_t width, int32_t height = 16, int32_t rows = 16) {  // in `rows`

@@ -68,13 +68,13 @@ TEST(Level, EveryLoadReadsTheFileAnewAndKeepsTheSettings) {
     for (int count : {2, 5}) {  // the second load releases the first image, or LeakSanitizer complains
         TestMap map;
         map.vertexes.resize(count);
-        path = WriteOwnTempFile("reload.wad", BuildWad(BuildMapLumps(map)));
+        path = WriteTempFile("reload.wad", BuildWad(BuildMapLumps(map)));
         LoadLevel(level, 0, path.c_str());
         EXPECT_EQ(level.numVertexes, count);
     }
     // Each of the eight lookups retries a missing file, and tests again the image of a file that is no WAD.
     for (bool missing : {true, false}) {
-        if (missing) std::remove(path.c_str()); else WriteOwnTempFile("reload.wad", {});
+        if (missing) std::remove(path.c_str()); else WriteTempFile("reload.wad", {});
         testing::internal::CaptureStdout();
         LoadLevel(level, 0, path.c_str());
         std::string expected;

@@ -91,8 +91,8 @@ void LoadLevelFromBytes(Level& level, const Bytes& wad, int32_t mapIndex) {
 }
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    Bytes bytes = ReadFileBytes(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 std::vector<uint32_t> ReadPng(const std::string& path, int32_t& width, int32_t& height) {
@@ -110,7 +110,9 @@ std::vector<uint32_t> ReadPng(const std::string& path, int32_t& width, int32_t& 
 }
 
 std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
-    std::filesystem::path path = std::filesystem::temp_directory_path() / ("wadscope-test-" + name);
+    // The process id keeps parallel test runs apart.
+    std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                 ("wadscope-test-" + std::to_string(getpid()) + "-" + name);
     FILE* file = std::fopen(path.string().c_str(), "wb");
     if (file) {
         if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);  // data() may be null
@@ -187,9 +189,6 @@ std::string StartViewerQuietly(Viewer& viewer, const std::string& wadPath, const
     return testing::internal::GetCapturedStdout();
 }
 
-std::string WriteOwnTempFile(const std::string& name, const Bytes& bytes) {
-    return WriteTempFile(std::to_string(getpid()) + "-" + name, bytes);
-}
 
 Bytes ReadFileBytes(const std::string& path) {
     std::ifstream file(path, std::ios::binary);

@@ -64,7 +64,7 @@ std::string ReadFile(const std::string& path);
 // A PNG's pixels as 0x00RRGGBB, row by row, with its size; empty when it cannot be decoded.
 std::vector<uint32_t> ReadPng(const std::string& path, int32_t& width, int32_t& height);
 
-// Writes bytes to a file; returns the path.
+// Writes bytes to a temporary file of this process alone (test processes run side by side); returns the path.
 std::string WriteTempFile(const std::string& name, const Bytes& bytes);
 
 // Freedoom's first episode; the calling test fails with a clear message when it is missing.
@@ -102,9 +102,6 @@ TestPicture PictureOfOutline(int32_t width, int32_t height, std::array<int32_t, 
 // StartViewer with standard error (font warnings) swallowed; returns what it printed on standard
 // output. The viewer keeps wadPath's characters: they must outlive it.
 std::string StartViewerQuietly(Viewer& viewer, const std::string& wadPath, const std::string& fontPath);
-
-// Writes bytes to a temporary file of this process alone (test processes run side by side); returns the path.
-std::string WriteOwnTempFile(const std::string& name, const Bytes& bytes);
 
 // The whole file; empty when it cannot be read.
 Bytes ReadFileBytes(const std::string& path);

@@ -12,10 +12,7 @@ const KeyName kKeyNames[15] = {
     {"F2", kKeyF2},               {"F3", kKeyF3},              {"F4", kKeyF4},
 };
 
-namespace {
-
-// A whole decimal number within [minimum, limit]; digits only.
-bool ParseNumber(const std::string& text, uint64_t minimum, uint64_t limit, uint32_t& value) {
+bool ParseWholeNumber(const std::string& text, uint64_t minimum, uint64_t limit, uint32_t& value) {
     if (text.empty() || text.size() > 10) return false;
     uint64_t number = 0;
     for (char c : text) {
@@ -27,10 +24,16 @@ bool ParseNumber(const std::string& text, uint64_t minimum, uint64_t limit, uint
     return true;
 }
 
+namespace {
+
 bool ParseKey(const std::string& text, uint32_t& virtualKey) {
-    for (const KeyName& key : kKeyNames)
-        if (text == key.name) return virtualKey = key.virtualKey, true;
-    return ParseNumber(text, 0, 255, virtualKey);
+    for (const KeyName& key : kKeyNames) {
+        if (text == key.name) {
+            virtualKey = key.virtualKey;
+            return true;
+        }
+    }
+    return ParseWholeNumber(text, 0, 255, virtualKey);
 }
 
 }  // namespace
@@ -50,7 +53,7 @@ bool ParseKeyScript(const std::string& script, std::vector<ScriptStep>& steps, s
             error = "unknown key '" + key + "' in --keys";
             return false;
         }
-        if (star != std::string::npos && !ParseNumber(token.substr(star + 1), 1, 1000000, step.presses)) {
+        if (star != std::string::npos && !ParseWholeNumber(token.substr(star + 1), 1, 1000000, step.presses)) {
             error = "bad press count in '" + token + "' (expected KEY*N, N from 1 to 1000000)";
             return false;
         }

@@ -17,5 +17,8 @@ struct KeyName {
 };
 extern const KeyName kKeyNames[15];
 
+// A decimal number of digits only, within [minimum, limit].
+bool ParseWholeNumber(const std::string& text, uint64_t minimum, uint64_t limit, uint32_t& value);
+
 // Parses space-separated tokens; on a bad token returns false and says why in error.
 bool ParseKeyScript(const std::string& script, std::vector<ScriptStep>& steps, std::string& error);

@@ -47,23 +47,18 @@ void PrintHelp() {
     std::printf("\n");
 }
 
-bool ParseDimension(const char* text, int32_t& value) {
-    if (!*text || std::strlen(text) > 5) return false;
-    int32_t number = 0;
-    for (const char* c = text; *c; ++c) {
-        if (*c < '0' || *c > '9') return false;
-        number = number * 10 + (*c - '0');
-    }
-    if (number < 1 || number > 16384) return false;
-    value = number;
+bool ParseDimension(const std::string& text, int32_t& value) {
+    uint32_t number = 0;
+    if (!ParseWholeNumber(text, 1, 16384, number)) return false;
+    value = int32_t(number);
     return true;
 }
 
 bool ParseSize(const std::string& text, Options& options) {
     size_t x = text.find('x');
     if (x == std::string::npos) return false;
-    return ParseDimension(text.substr(0, x).c_str(), options.width) &&
-           ParseDimension(text.substr(x + 1).c_str(), options.height);
+    return ParseDimension(text.substr(0, x), options.width) &&
+           ParseDimension(text.substr(x + 1), options.height);
 }
 
 bool ParseMap(const std::string& text, int32_t& mapIndex) {

@@ -32,14 +32,20 @@ struct HostileShape {
     int32_t sharedSegs;   // segs of subsector 0, all the same wall
     int16_t wallX;        // map units in front of the viewer
     int32_t extraLinedefs = 0;  // copies of the wall's linedef: overhead lines across the screen
+    // If not 0, instead of the wall across the view: a wall from a near end on the
+    // left to a far end on the right, seen from (0, 0), its sector this high. At
+    // 16384 its height falls from the whole 4K screen to half of it.
+    int16_t slopedHeight = 0;
 };
 
 Bytes HostileWad(const HostileShape& shape) {
     TestMap map;
     map.vertexes = {{shape.wallX, -30000}, {shape.wallX, 30000}};
+    if (shape.slopedHeight) map.vertexes = {{1942, -7282}, {4194, 15727}};
     map.linedefs.assign(size_t(1 + shape.extraLinedefs), TestLinedef{0, 1, 0, -1});
     map.sidedefs = {{0}};
     map.sectors = {{-32768, 32767}};
+    if (shape.slopedHeight) map.sectors = {{0, shape.slopedHeight}};
     map.segs.assign(size_t(shape.sharedSegs), TestSeg{0, 1, 0, 0});
     map.subsectors = {{int16_t(shape.sharedSegs), 0}};
     TestBox box{0, 0, 0, 0};
@@ -52,7 +58,8 @@ Bytes HostileWad(const HostileShape& shape) {
 
 // The viewpoint sits 1e-5 screen units before a wall at x = 1 (scale 10 maps
 // one map unit to one pixel), so both ends project to millions of columns.
-void HostileFrame(benchmark::State& state, HostileShape shape, bool solid) {
+void HostileFrame(benchmark::State& state, HostileShape shape, bool solid,
+                  int32_t width, int32_t height) {
     Bytes wad = HostileWad(shape);
     if (wad.size() > 65536) return state.SkipWithError("the hostile level is over 64 KiB");
     Level level;
@@ -60,14 +67,14 @@ void HostileFrame(benchmark::State& state, HostileShape shape, bool solid) {
     level.scale = 10, level.offsetX = 0, level.offsetY = 0;
     level.maxDepth = kUnlimited, level.maxDraw = kUnlimited, level.drawFarSides = 1;
     ViewerState viewer;
-    viewer.playerX = float(shape.wallX) - 1e-5f;
+    viewer.playerX = shape.slopedHeight ? 0.0f : float(shape.wallX) - 1e-5f;
     viewer.playerStartPending = 0;
     viewer.solidWalls = solid;
     FontImage font{nullptr, 0, false};
     StatusLine statusLine{};
-    std::vector<uint32_t> pixels(size_t(kWidth) * kHeight);
-    Framebuffer framebuffer{kWidth, kHeight, pixels.data()};
-    bench::TimeAgainst(state, "x_clear", bench::ClearSeconds(kWidth, kHeight), [&] {
+    std::vector<uint32_t> pixels(size_t(width) * height);
+    Framebuffer framebuffer{width, height, pixels.data()};
+    bench::TimeAgainst(state, "x_clear", bench::ClearSeconds(width, height), [&] {
         RenderFrame(framebuffer, level, viewer, font, statusLine);
         benchmark::DoNotOptimize(pixels.data());
         benchmark::ClobberMemory();
@@ -106,21 +113,32 @@ const bool registered = [] {
         benchmark::RegisterBenchmark(("Hostile/freedoom-E1M1/" + mode).c_str(), FreedoomFrame, solid);
         // One full-screen wall: the most one seg can cost.
         benchmark::RegisterBenchmark(("Hostile/one-wall/" + mode).c_str(), HostileFrame,
-                                     HostileShape{1, 1, 1}, solid)->Unit(benchmark::kMillisecond);
+                                     HostileShape{1, 1, 1}, solid, kWidth, kHeight)->Unit(benchmark::kMillisecond);
         // 64 KiB of nodes in a chain with far sides on: bounded by the once-per-node rule.
         benchmark::RegisterBenchmark(("Hostile/node-chain-2300/" + mode).c_str(), HostileFrame,
-                                     HostileShape{2300, 1, 1}, solid)->Unit(benchmark::kMillisecond);
+                                     HostileShape{2300, 1, 1}, solid, kWidth, kHeight)->Unit(benchmark::kMillisecond);
         // Shared segs times shared subsectors: 8 x 16 walls, then the most 64 KiB can hold.
         benchmark::RegisterBenchmark(("Hostile/shared-8x16/" + mode).c_str(), HostileFrame,
-                                     HostileShape{7, 16, 1}, solid)->Unit(benchmark::kMillisecond);
+                                     HostileShape{7, 16, 1}, solid, kWidth, kHeight)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("Hostile/shared-64k/" + mode).c_str(), HostileFrame,
-                                     HostileShape{1165, 2720, 1}, solid)->Unit(benchmark::kMillisecond);
+                                     HostileShape{1165, 2720, 1}, solid, kWidth, kHeight)->Unit(benchmark::kMillisecond);
         // Once each seg is drawn once per frame, the most segs 64 KiB can hold is the worst.
         benchmark::RegisterBenchmark(("Hostile/segs-64k/" + mode).c_str(), HostileFrame,
-                                     HostileShape{1, 5420, 1}, solid)->Unit(benchmark::kMillisecond);
+                                     HostileShape{1, 5420, 1}, solid, kWidth, kHeight)->Unit(benchmark::kMillisecond);
+        for (int16_t height : {16384, 4096, 1024}) {
+            std::string name = "Hostile/sloped-" + std::to_string(height) + "-64k";
+            benchmark::RegisterBenchmark((name + "/" + mode).c_str(), HostileFrame,
+                                         HostileShape{1, 5420, 1, 0, height}, solid, kWidth, kHeight)
+                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark((name + "-4k/" + mode).c_str(), HostileFrame,
+                                         HostileShape{1, 5420, 1, 0, height}, solid, 3840, 2160)
+                ->Unit(benchmark::kMillisecond);
+        }
+        benchmark::RegisterBenchmark(("Hostile/segs-64k-4k/" + mode).c_str(), HostileFrame,
+                                     HostileShape{1, 5420, 1}, solid, 3840, 2160)->Unit(benchmark::kMillisecond);
         // The overhead map: 64 KiB of linedefs, each a line the height of the screen.
         benchmark::RegisterBenchmark(("Hostile/linedefs-64k/" + mode).c_str(), HostileFrame,
-                                     HostileShape{1, 1, 1, 4650}, solid)->Unit(benchmark::kMillisecond);
+                                     HostileShape{1, 1, 1, 4650}, solid, kWidth, kHeight)->Unit(benchmark::kMillisecond);
     }
     return true;
 }();

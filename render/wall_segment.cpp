@@ -72,21 +72,13 @@ void KeepRun(WallColumns& columns, const Framebuffer& framebuffer, int32_t colum
         framebuffer.pixels[size_t(y) * size_t(framebuffer.width) + size_t(column)] = 0;
 }
 
-// Fast path: whether the filled columns from first to last, wherever their
-// lines may lie, are kept already from row 0 to the last row. A line from column x
-// lies in runs in the columns x to x + (H - 1) / 1000 (DrawWallLine), so a
-// wall whose columns all pass adds no pixel and need not be worked out at all.
-bool AllRowsKept(const WallColumns& columns, const Framebuffer& framebuffer, int64_t first,
-                 int64_t last) {
-    int32_t width = framebuffer.width, height = framebuffer.height;
-    if (columns.top.size() != size_t(width) || width <= 0 || height <= 0) return false;
-    if (!VerticalLineInRuns(width - 1, height)) return false;  // then lines may leave their runs
-    int64_t drift = (height - 1) / kVerticalRunRows;
-    first = std::clamp<int64_t>(first, 0, width - 1);
-    last = std::clamp<int64_t>(last + drift, 0, width - 1);
-    for (int64_t x = first; x <= last; ++x)
-        if (columns.top[size_t(x)] != 0 || columns.bottom[size_t(x)] != height - 1) return false;
-    return true;
+// Fast path: whether the columns from first to last are all kept from row 0 to
+// the last row, so that no line can add a pixel there. A loop without branches.
+bool ColumnsFull(const WallColumns& columns, int32_t height, int32_t first, int32_t last) {
+    int32_t full = 1;
+    for (int32_t x = first; x <= last; ++x)
+        full &= (columns.top[size_t(x)] == 0) & (columns.bottom[size_t(x)] == height - 1);
+    return full;
 }
 
 // The black line from (x, y0) to (x, y1), drawn by DrawLine or, with columns,
@@ -117,6 +109,63 @@ void DrawWallLine(const Framebuffer& framebuffer, WallColumns* columns, int32_t 
         int32_t column = std::min(x + first / kVerticalRunRows, width - 1);
         KeepRun(*columns, framebuffer, column, top + first,
                 top + std::min(first + kVerticalRunRows, rows) - 1);
+    }
+}
+
+// Whether every run of the line from (x, top) to (x, bottom) lies within the
+// run kept in its column, so that keeping it again would change nothing.
+bool LineKeptAlready(const WallColumns& columns, int32_t width, int32_t x, int32_t top, int32_t bottom) {
+    for (int32_t runTop = top; runTop <= bottom; runTop += kVerticalRunRows, x = std::min(x + 1, width - 1)) {
+        int32_t runBottom = std::min(runTop + (kVerticalRunRows - 1), bottom);
+        if (columns.top[size_t(x)] > runTop || columns.bottom[size_t(x)] < runBottom) return false;
+    }
+    return true;
+}
+
+// Fast path: keeps a batch of filled columns, all inside the buffer and in order,
+// with the same effect as DrawWallLine on each in turn. A line of at most 1000
+// rows that touches the run kept in its column only widens that run (KeepRun);
+// a longer line that lies within the runs kept already changes nothing. Any
+// other line goes through DrawWallLine, and so do the later lines of the batch
+// whose columns that line may have changed, since their tests saw the columns
+// as they were before it. The loops without branches become vector instructions.
+void KeepFilledColumns(WallColumns& columns, const Framebuffer& framebuffer, int32_t firstColumn,
+                       int32_t count, int32_t cy, const int32_t* halves) {
+    int32_t width = framebuffer.width, height = framebuffer.height;
+    int32_t* keptTop = columns.top.data() + firstColumn;
+    int32_t* keptBottom = columns.bottom.data() + firstColumn;
+    int32_t tops[kColumnBatch], bottoms[kColumnBatch], widens[kColumnBatch];
+    int32_t allWiden = 1;
+    for (int32_t k = 0; k < count; ++k) {
+        // Half-heights beyond the buffer clamp to its edges anyway.
+        int32_t half = std::min(halves[k] < -height ? height : std::abs(std::max(halves[k], -height)), height);
+        int32_t top = std::max(cy - half, 0), bottom = std::min(cy + half, height - 1);
+        int32_t empty = keptTop[k] > keptBottom[k];
+        int32_t touches = (top <= keptBottom[k] + 1) & (bottom >= keptTop[k] - 1);
+        widens[k] = (bottom - top < kVerticalRunRows) & (empty | touches);
+        allWiden &= widens[k] | (top == bottom);
+        // A line on one pixel draws nothing: it keeps no rows.
+        tops[k] = top == bottom ? INT32_MAX : top;
+        bottoms[k] = top == bottom ? INT32_MIN : bottom;
+    }
+    if (allWiden) {
+        for (int32_t k = 0; k < count; ++k) {
+            keptTop[k] = std::min(keptTop[k], tops[k]);
+            keptBottom[k] = std::max(keptBottom[k], bottoms[k]);
+        }
+        return;
+    }
+    int32_t changedUpTo = -1;  // the last column a line drawn through DrawWallLine may have changed
+    for (int32_t k = 0; k < count; ++k) {
+        int32_t x = firstColumn + k, top = tops[k], bottom = bottoms[k];
+        if (top > bottom) continue;
+        if (x > changedUpTo && widens[k]) {
+            keptTop[k] = std::min(keptTop[k], top), keptBottom[k] = std::max(keptBottom[k], bottom);
+            continue;
+        }
+        if (LineKeptAlready(columns, width, x, top, bottom)) continue;  // reads the columns as they are now
+        DrawWallLine(framebuffer, &columns, x, top, bottom);
+        changedUpTo = std::max(changedUpTo, std::min(x + (bottom - top) / kVerticalRunRows, width - 1));
     }
 }
 
@@ -200,15 +249,32 @@ void DrawWallSegment(const Framebuffer& framebuffer, const ViewerState& viewer, 
     // Columns beyond one past either edge would all land on the edge column again.
     int64_t first = std::max<int64_t>(i0, -int64_t(cx) - 1);
     int64_t last = int64_t(width) - cx;
-    int64_t endColumn = first;  // one past the last column: the columns i <= last with float(i) < X2
-    while (endColumn <= last && float(endColumn) < p2.X) ++endColumn;
-    if (columns && endColumn > first &&
-        AllRowsKept(*columns, framebuffer, cx + first, cx + endColumn - 1))
-        return;
+    // One past the last column: the columns i <= last with float(i) < X2, where
+    // float(i) is exactly i, since these are far below 2^24.
+    int64_t pastX2 = p2.X > float(last) ? last + 1 : TruncToInt32(std::ceil(p2.X));
+    int64_t endColumn = std::max(first, std::min(pastX2, last + 1));
+    bool batches = columns && columns->top.size() == size_t(width) && height > 0 &&
+                   VerticalLineInRuns(width - 1, height);
+    int32_t drift = (height - 1) / kVerticalRunRows;  // a line from column x lies in the columns x to x + drift
     int32_t halves[kColumnBatch];
     for (int64_t i = first; i < endColumn;) {
-        int32_t count = int32_t(std::min<int64_t>(kColumnBatch, endColumn - i));
+        // A batch lies wholly inside the buffer or wholly on one side of it.
+        int64_t screen = cx + i;
+        int64_t sameSide = screen < 0 ? 1 : screen < width ? width - screen : kColumnBatch;
+        int32_t count = int32_t(std::min({int64_t(kColumnBatch), endColumn - i, sameSide}));
+        bool inside = batches && screen >= 0 && screen < width;
+        // Fast path: lines whose every run goes to a full column add nothing.
+        if (inside && ColumnsFull(*columns, height, int32_t(screen),
+                                  std::min(int32_t(screen) + count - 1 + drift, width - 1))) {
+            i += count;
+            continue;
+        }
         ColumnHalfHeights(halves, int32_t(i), count, p1.X, span, t1, t2);
+        if (inside) {
+            KeepFilledColumns(*columns, framebuffer, int32_t(screen), count, cy, halves);
+            i += count;
+            continue;
+        }
         for (int32_t k = 0; k < count; ++k, ++i)
             DrawWallLine(framebuffer, columns, ScreenPosition(cx, i),
                          ScreenPosition(cy, -int64_t(halves[k])), ScreenPosition(cy, halves[k]));

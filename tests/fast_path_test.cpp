@@ -70,11 +70,53 @@ TEST(FastPath, RandomLinesMatchTheFormula) {
     }
 }
 
+// A run of black rows kept in the columns and drawn into the plain picture.
+void KeepRunInBoth(WallColumns& columns, TestPicture& plain, int32_t x, int32_t top, int32_t bottom) {
+    columns.top[size_t(x)] = top, columns.bottom[size_t(x)] = bottom;
+    for (int32_t y = top; y <= bottom; ++y)
+        plain.framebuffer.pixels[size_t(y) * size_t(plain.framebuffer.width) + size_t(x)] = 0;
+}
+
+// A wall across the whole view of a viewer at (0, 0), one unit away, whose half-height
+// is 128 rows per unit of height, beside columns kept already as the case says, on a
+// buffer where lines of more than 1000 rows spill into the next column.
+TEST(FastPath, WallsBesideColumnsKeptAlready) {
+    constexpr int32_t kWidth = 100, kRows = 1100, kCentre = kRows / 2;
+    struct Case {
+        const char* name;
+        int32_t keptColumns, keptTop, keptBottom;  // the run kept in columns 0 to keptColumns - 1
+        float wallHeight;
+    } cases[] = {
+        {"full columns, lines spilling past the last of them", 64, 0, kRows - 1, 100},
+        {"columns short of the bottom row", kWidth, 0, kRows - 2, 100},
+        {"columns short of the top row", kWidth, 1, kRows - 1, 100},
+        {"runs one row below the wall's", kWidth, kCentre + 256 + 2, kRows - 1, 2},
+        {"runs one row above the wall's", kWidth, 0, kCentre - 256 - 2, 2},
+        {"runs touching the wall's", kWidth, kCentre + 256 + 1, kRows - 1, 2},
+    };
+    for (const Case& c : cases) {
+        for (uint8_t solid : {0, 1}) {
+            TestPicture fast(kWidth, kRows), plain(kWidth, kRows);
+            WallColumns columns(fast.framebuffer);
+            for (int32_t x = 0; x < c.keptColumns; ++x) KeepRunInBoth(columns, plain, x, c.keptTop, c.keptBottom);
+            ViewerState viewer{.solidWalls = solid};
+            DrawWallSegment(fast.framebuffer, viewer, 1, -1000, 1, 1000, c.wallHeight, 0, &columns);
+            reference::DrawWallSegment(plain.framebuffer, viewer, 1, -1000, 1, 1000, c.wallHeight, 0);
+            DrawWallColumns(fast.framebuffer, columns);
+            EXPECT_EQ(FirstDifference(fast, plain), "same") << c.name << (solid ? ", solid" : "");
+        }
+    }
+}
+
 // Walls seen from anywhere, near and far, kept as columns (some runs kept already, some whole
-// columns among them) and written at the end, against every column drawn at once.
+// columns among them) and written at the end, against every column drawn at once. Some walls
+// come again, whole or moved a little, and some fill the view from top to bottom, so that lines
+// fall within runs kept already, whole columns fill up, and on tall buffers long lines spill
+// into the next column beside lines that are kept in batches.
 TEST(FastPath, RandomWallsMatchThePlainColumnLoop) {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> position(-400, 400), angle(-7, 7), height(-300, 600);
+    std::uniform_real_distribution<float> nudge(-3, 3);
     for (auto [width, rows] : kSizes) {
         std::uniform_int_distribution<int32_t> row(0, rows - 1);
         for (int mode = 0; mode < 4; ++mode) {
@@ -83,18 +125,23 @@ TEST(FastPath, RandomWallsMatchThePlainColumnLoop) {
             WallColumns columns(fast.framebuffer);
             for (int32_t x = 0; x < width; x += 2 + mode) {
                 int32_t a = row(random), b = row(random);
-                columns.top[size_t(x)] = x % 3 ? std::min(a, b) : 0;
-                columns.bottom[size_t(x)] = x % 3 ? std::max(a, b) : rows - 1;
-                for (int32_t y = columns.top[size_t(x)]; y <= columns.bottom[size_t(x)]; ++y)
-                    plain.framebuffer.pixels[size_t(y) * size_t(width) + size_t(x)] = 0;
+                if (x % 3 == 0) a = 0, b = rows - 1;
+                KeepRunInBoth(columns, plain, x, std::min(a, b), std::max(a, b));
             }
-            for (int32_t n = 0; n < 60; ++n) {
-                viewer.playerX = position(random);
-                viewer.playerY = position(random);
-                viewer.angle = angle(random);
-                float x1 = position(random), y1 = position(random), x2 = position(random);
-                float y2 = position(random), ceiling = height(random), floor = height(random) * 0.25f;
-                if (n % 10 == 0) ceiling = floor;  // flat walls: their columns draw nothing
+            std::array<float, 6> wall{};
+            for (int32_t n = 0; n < 90; ++n) {
+                if (n % 3 != 2) {
+                    viewer.playerX = position(random);
+                    viewer.playerY = position(random);
+                    viewer.angle = angle(random);
+                    wall = {position(random), position(random), position(random), position(random),
+                            height(random), height(random) * 0.25f};
+                    if (n % 10 == 0) wall[4] = wall[5];  // flat walls: their columns draw nothing
+                    if (n % 9 == 4) wall[4] = 30000;     // from the top row to the bottom one
+                } else if (n % 2) {
+                    for (float& value : wall) value += nudge(random);
+                }
+                auto [x1, y1, x2, y2, ceiling, floor] = wall;
                 DrawWallSegment(fast.framebuffer, viewer, x1, y1, x2, y2, ceiling, floor, &columns);
                 reference::DrawWallSegment(plain.framebuffer, viewer, x1, y1, x2, y2, ceiling, floor);
             }

@@ -14,6 +14,34 @@ void Plot(uint32_t* pixels, int32_t width, int32_t x, int32_t y, uint32_t colour
     pixels[size_t(y) * size_t(width) + size_t(x)] = colour;
 }
 
+// The minor coordinates of steps first to first + count - 1 of a line:
+// trunc(float(i) * step + origin), held inside the buffer. A loop without
+// branches, which the compiler turns into vector instructions; each lane rounds
+// just as a step of the plain loop does, so the coordinates are the same.
+constexpr int32_t kStepBatch = 64;
+void MinorCoordinates(int32_t* coordinates, int32_t first, int32_t count, float step, float origin,
+                      int32_t size) {
+    for (int32_t k = 0; k < count; ++k)
+        coordinates[k] = ClampToBuffer(TruncToInt32(float(first + k) * step + origin), size);
+}
+
+// Steps 0 to last of a line, the major coordinate counting from `start` and the
+// minor one trunc(float(i) * step + origin): a row when minorIsRow, else a column.
+void StepAlongLine(uint32_t* pixels, int32_t width, int32_t height, int32_t last, float step,
+                   int32_t origin, int32_t start, uint32_t colour, bool minorIsRow) {
+    int32_t minor[kStepBatch];
+    for (int32_t first = 0; first <= last; first += kStepBatch) {
+        int32_t count = std::min(kStepBatch, last - first + 1);
+        MinorCoordinates(minor, first, count, step, float(origin), minorIsRow ? height : width);
+        for (int32_t k = 0; k < count; ++k) {
+            if (minorIsRow)
+                Plot(pixels, width, start + first + k, minor[k], colour);
+            else
+                Plot(pixels, width, minor[k], start + first + k, colour);
+        }
+    }
+}
+
 }  // namespace
 
 void DrawLine(uint32_t* pixels, int32_t width, int32_t height, int32_t x0, int32_t y0,
@@ -41,23 +69,12 @@ void DrawLine(uint32_t* pixels, int32_t width, int32_t height, int32_t x0, int32
                 Plot(pixels, width, std::min(x0 + i / kVerticalRunRows, width - 1), y0 + i, colour);
             return;
         }
-        float step = 1.0f / slope;
-        for (int32_t i = 0; i <= dy; ++i) {
-            // A vertical line drifts one column per 1000 rows; hold it at the right edge.
-            int32_t x = ClampToBuffer(TruncToInt32(float(i) * step + float(x0)), width);
-            Plot(pixels, width, x, y0 + i, colour);
-        }
+        // A vertical line drifts one column per 1000 rows; hold it at the right edge.
+        StepAlongLine(pixels, width, height, dy, 1.0f / slope, x0, y0, colour, false);
     } else if (slope < -1.0f) {
-        float step = 1.0f / slope;
-        for (int32_t i = 0; i <= -dy; ++i) {
-            int32_t x = ClampToBuffer(TruncToInt32(float(i) * step + float(x1)), width);
-            Plot(pixels, width, x, y1 + i, colour);
-        }
+        StepAlongLine(pixels, width, height, -dy, 1.0f / slope, x1, y1, colour, false);
     } else {
-        for (int32_t i = 0; i <= dx; ++i) {
-            int32_t y = ClampToBuffer(TruncToInt32(float(i) * slope + float(y0)), height);
-            Plot(pixels, width, x0 + i, y, colour);
-        }
+        StepAlongLine(pixels, width, height, dx, slope, y0, x0, colour, true);
     }
 }
 

@@ -125,16 +125,21 @@ bool LineKeptAlready(const WallColumns& columns, int32_t width, int32_t x, int32
 // Fast path: keeps a batch of filled columns, all inside the buffer and in order,
 // with the same effect as DrawWallLine on each in turn. A line of at most 1000
 // rows that touches the run kept in its column only widens that run (KeepRun);
-// a longer line that lies within the runs kept already changes nothing. Any
-// other line goes through DrawWallLine, and so do the later lines of the batch
-// whose columns that line may have changed, since their tests saw the columns
-// as they were before it. The loops without branches become vector instructions.
+// a longer line whose runs lie within the runs kept already changes nothing.
+// Such lines need no more than a minimum and a maximum: the ones that widen
+// change their own column only, and a longer line's runs go to its own column
+// and the next ones, which the lines before it have not changed. The loops
+// without branches become vector instructions. The columns of the batch and the
+// drift columns after it must lie inside the buffer. When some line is neither,
+// the lines are taken one by one: those go through DrawWallLine, and so do the
+// later lines whose columns they may have changed, since their tests saw the
+// columns as they were before.
 void KeepFilledColumns(WallColumns& columns, const Framebuffer& framebuffer, int32_t firstColumn,
-                       int32_t count, int32_t cy, const int32_t* halves) {
+                       int32_t count, int32_t drift, int32_t cy, const int32_t* halves) {
     int32_t width = framebuffer.width, height = framebuffer.height;
     int32_t* keptTop = columns.top.data() + firstColumn;
     int32_t* keptBottom = columns.bottom.data() + firstColumn;
-    int32_t tops[kColumnBatch], bottoms[kColumnBatch], widens[kColumnBatch];
+    int32_t tops[kColumnBatch], bottoms[kColumnBatch], widens[kColumnBatch], keptAlready[kColumnBatch];
     int32_t allWiden = 1;
     for (int32_t k = 0; k < count; ++k) {
         // Half-heights beyond the buffer clamp to its edges anyway.
@@ -142,23 +147,39 @@ void KeepFilledColumns(WallColumns& columns, const Framebuffer& framebuffer, int
         int32_t top = std::max(cy - half, 0), bottom = std::min(cy + half, height - 1);
         int32_t empty = keptTop[k] > keptBottom[k];
         int32_t touches = (top <= keptBottom[k] + 1) & (bottom >= keptTop[k] - 1);
-        widens[k] = (bottom - top < kVerticalRunRows) & (empty | touches);
-        allWiden &= widens[k] | (top == bottom);
-        // A line on one pixel draws nothing: it keeps no rows.
-        tops[k] = top == bottom ? INT32_MAX : top;
-        bottoms[k] = top == bottom ? INT32_MIN : bottom;
+        int32_t nothing = top == bottom;  // a line on one pixel draws nothing
+        widens[k] = (bottom - top < kVerticalRunRows) & (empty | touches) & (nothing ^ 1);
+        allWiden &= widens[k] | nothing;
+        tops[k] = top, bottoms[k] = bottom;
     }
-    if (allWiden) {
+    // Otherwise, whether the other lines' runs lie within the runs kept already.
+    int32_t allSimple = allWiden;
+    if (!allWiden) std::fill_n(keptAlready, count, 1);
+    for (int32_t run = 0; !allWiden && run <= drift; ++run) {
+        int32_t runOffset = run * kVerticalRunRows;
         for (int32_t k = 0; k < count; ++k) {
-            keptTop[k] = std::min(keptTop[k], tops[k]);
-            keptBottom[k] = std::max(keptBottom[k], bottoms[k]);
+            int32_t runTop = tops[k] + runOffset;
+            int32_t runBottom = std::min(runTop + (kVerticalRunRows - 1), bottoms[k]);
+            int32_t within = (keptTop[k + run] <= runTop) & (keptBottom[k + run] >= runBottom);
+            keptAlready[k] &= (runTop > bottoms[k]) | within;
+        }
+    }
+    if (!allWiden) {
+        allSimple = 1;
+        for (int32_t k = 0; k < count; ++k) allSimple &= widens[k] | keptAlready[k] | (tops[k] == bottoms[k]);
+    }
+    if (allSimple) {
+        for (int32_t k = 0; k < count; ++k) {
+            int32_t widening = -widens[k];  // every bit set where the line widens its column's run
+            keptTop[k] = std::min(keptTop[k], (tops[k] & widening) | (INT32_MAX & ~widening));
+            keptBottom[k] = std::max(keptBottom[k], (bottoms[k] & widening) | (INT32_MIN & ~widening));
         }
         return;
     }
     int32_t changedUpTo = -1;  // the last column a line drawn through DrawWallLine may have changed
     for (int32_t k = 0; k < count; ++k) {
         int32_t x = firstColumn + k, top = tops[k], bottom = bottoms[k];
-        if (top > bottom) continue;
+        if (top == bottom) continue;
         if (x > changedUpTo && widens[k]) {
             keptTop[k] = std::min(keptTop[k], top), keptBottom[k] = std::max(keptBottom[k], bottom);
             continue;
@@ -258,20 +279,23 @@ void DrawWallSegment(const Framebuffer& framebuffer, const ViewerState& viewer, 
     int32_t drift = (height - 1) / kVerticalRunRows;  // a line from column x lies in the columns x to x + drift
     int32_t halves[kColumnBatch];
     for (int64_t i = first; i < endColumn;) {
-        // A batch lies wholly inside the buffer or wholly on one side of it.
-        int64_t screen = cx + i;
-        int64_t sameSide = screen < 0 ? 1 : screen < width ? width - screen : kColumnBatch;
+        // A batch lies wholly left of the buffer, inside it with the drift columns
+        // after it, among the last drift columns, or right of the buffer.
+        int64_t screen = cx + i, lastInside = int64_t(width) - 1 - drift;
+        int64_t sameSide = screen < 0 ? 1
+                           : screen <= lastInside ? lastInside - screen + 1
+                           : screen < width ? width - screen
+                           : kColumnBatch;
         int32_t count = int32_t(std::min({int64_t(kColumnBatch), endColumn - i, sameSide}));
-        bool inside = batches && screen >= 0 && screen < width;
+        bool inside = batches && screen >= 0 && screen <= lastInside;
         // Fast path: lines whose every run goes to a full column add nothing.
-        if (inside && ColumnsFull(*columns, height, int32_t(screen),
-                                  std::min(int32_t(screen) + count - 1 + drift, width - 1))) {
+        if (inside && ColumnsFull(*columns, height, int32_t(screen), int32_t(screen) + count - 1 + drift)) {
             i += count;
             continue;
         }
         ColumnHalfHeights(halves, int32_t(i), count, p1.X, span, t1, t2);
         if (inside) {
-            KeepFilledColumns(*columns, framebuffer, int32_t(screen), count, cy, halves);
+            KeepFilledColumns(*columns, framebuffer, int32_t(screen), count, drift, cy, halves);
             i += count;
             continue;
         }

@@ -139,9 +139,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     UpdateWindow(window);
 
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0)) {
+    BOOL received;
+    // -1 is an error, not a message: looping on it would spin on a stale record.
+    while ((received = GetMessageA(&message, nullptr, 0, 0)) > 0) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return int(message.wParam);
+    return received < 0 ? 1 : int(message.wParam);
 }

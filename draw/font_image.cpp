@@ -23,7 +23,7 @@ struct BmpFields {
     uint16_t bitsPerPixel;
 };
 
-BmpFields ReadBmpFields(const uint8_t (&header)[54]) {
+BmpFields ReadBmpFields(const uint8_t (&header)[kHeaderSize]) {
     return {ReadInt32(header + 18), ReadInt32(header + 22), uint16_t(header[28] | header[29] << 8)};
 }
 
@@ -51,6 +51,19 @@ void ExpandCurrentPixels(FontImage& font, int32_t width, int32_t height) {
     }
     uint32_t* expanded = ExpandRgbToRgbx(pixelCount, reinterpret_cast<uint8_t*>(font.pixels));
     if (expanded) UsePixels(font, expanded, pixelCount, true);
+}
+
+// What both readers share, all but reading the bytes: the header's size goes to
+// the outs; after a whole header, readPixels(pixels, bytes) puts at most `bytes`
+// of the file's pixels over the current ones; a 24-bit image is then expanded.
+template <typename ReadPixels>
+void ReadFontImage(FontImage& font, const uint8_t (&header)[kHeaderSize], bool wholeHeader,
+                   int32_t* width, int32_t* height, ReadPixels readPixels) {
+    BmpFields bmp = ReadBmpFields(header);
+    *width = bmp.width, *height = bmp.height;
+    size_t bytes = PixelBytesWanted(bmp.width, bmp.height, font.pixelCount * 4);
+    if (wholeHeader && bytes > 0) readPixels(reinterpret_cast<uint8_t*>(font.pixels), bytes);
+    if (bmp.bitsPerPixel == 24) ExpandCurrentPixels(font, bmp.width, bmp.height);
 }
 
 }  // namespace
@@ -83,13 +96,11 @@ void LoadFontImageFromBytes(FontImage& font, const uint8_t* data, size_t size, i
     uint8_t header[kHeaderSize] = {};
     // An empty file may come without any bytes at all (a null pointer).
     if (size > 0) std::memcpy(header, data, std::min(size, kHeaderSize));
-    BmpFields bmp = ReadBmpFields(header);
-    *width = bmp.width, *height = bmp.height;
-    // A short file leaves the rest of the pixels as they were.
-    size_t available = size > kHeaderSize ? size - kHeaderSize : 0;
-    size_t bytes = std::min(PixelBytesWanted(bmp.width, bmp.height, font.pixelCount * 4), available);
-    if (bytes > 0) std::memcpy(font.pixels, data + kHeaderSize, bytes);
-    if (bmp.bitsPerPixel == 24) ExpandCurrentPixels(font, bmp.width, bmp.height);
+    ReadFontImage(font, header, size >= kHeaderSize, width, height, [&](uint8_t* pixels, size_t bytes) {
+        // A short file leaves the rest of the pixels as they were.
+        size_t copied = std::min(bytes, size - kHeaderSize);
+        if (copied > 0) std::memcpy(pixels, data + kHeaderSize, copied);
+    });
 }
 
 void LoadFontImage(FontImage& font, const char* path, int32_t* width, int32_t* height) {
@@ -99,11 +110,8 @@ void LoadFontImage(FontImage& font, const char* path, int32_t* width, int32_t* h
         return;
     }
     uint8_t header[kHeaderSize] = {};
-    size_t headerRead = std::fread(header, 1, kHeaderSize, file);
-    BmpFields bmp = ReadBmpFields(header);
-    *width = bmp.width, *height = bmp.height;
-    size_t bytes = PixelBytesWanted(bmp.width, bmp.height, font.pixelCount * 4);
-    if (headerRead == kHeaderSize && bytes > 0) std::fread(font.pixels, 1, bytes, file);
+    bool wholeHeader = std::fread(header, 1, kHeaderSize, file) == kHeaderSize;
+    ReadFontImage(font, header, wholeHeader, width, height,
+                  [&](uint8_t* pixels, size_t bytes) { std::fread(pixels, 1, bytes, file); });
     std::fclose(file);
-    if (bmp.bitsPerPixel == 24) ExpandCurrentPixels(font, bmp.width, bmp.height);
 }

@@ -38,12 +38,17 @@ struct HostileShape {
     // a wall of its own: its near end is one of 74 vertexes a unit apart, its far
     // end one of 74 others, so no two segs draw the same lines.
     int16_t slopedHeight = 0;
+    bool steepLinedefs = false;  // the linedef copies end one unit to the right: steep, not vertical, lines
 };
 
 Bytes HostileWad(const HostileShape& shape) {
     TestMap map;
     map.vertexes = {{shape.wallX, -30000}, {shape.wallX, 30000}};
     map.linedefs.assign(size_t(1 + shape.extraLinedefs), TestLinedef{0, 1, 0, -1});
+    if (shape.steepLinedefs) {
+        map.vertexes.push_back({int16_t(shape.wallX + 1), 30000});
+        for (size_t i = 1; i < map.linedefs.size(); ++i) map.linedefs[i].endVertex = 2;
+    }
     map.sidedefs = {{0}};
     map.sectors = {{-32768, 32767}};
     if (shape.slopedHeight) map.sectors = {{0, shape.slopedHeight}};
@@ -150,6 +155,9 @@ const bool registered = [] {
         // The overhead map: 64 KiB of linedefs, each a line the height of the screen.
         benchmark::RegisterBenchmark(("Hostile/linedefs-64k/" + mode).c_str(), HostileFrame,
                                      HostileShape{1, 1, 1, 4650}, solid, kWidth, kHeight)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("Hostile/steep-linedefs-64k/" + mode).c_str(), HostileFrame,
+                                     HostileShape{1, 1, 1, 4650, 0, true}, solid, kWidth, kHeight)
+            ->Unit(benchmark::kMillisecond);
     }
     return true;
 }();

@@ -1,13 +1,18 @@
-// Frames of hostile levels next to a real Freedoom frame, all at 1920 x 1080
-// with the walk unlimited (drawFarSides on, maxDepth and maxDraw huge).
+// Frames of hostile levels next to a real Freedoom frame, at 1920 x 1080 unless
+// the name ends in -4k (3840 x 2160), with the walk unlimited (drawFarSides on,
+// maxDepth and maxDraw huge).
 //
-// A hostile level of at most 64 KiB can make a frame do three kinds of work:
+// A hostile level of at most 64 KiB can make a frame do four kinds of work:
 // - walk a tree of N nodes arranged as a chain or a DAG: each node is entered
 //   once per frame, so at most N + 1 subsector visits, whatever the cycles;
 // - draw S segs per visited subsector, all shared: (N + 1) x S walls;
 // - fill each wall with the widest and tallest columns: ends at a depth of
 //   1e-5 project millions of columns away, the column loop stops one column
-//   past each edge, so a wall costs one full-screen fill at most.
+//   past each edge, so a wall costs one full-screen fill at most;
+// - draw its linedefs on the overhead map, each clamped into the buffer.
+// Walls that are all the same, or that fill whole columns, are cheaper than
+// different sloped walls short of the whole height, which each need every
+// column worked out: the sloped cases are the worst we found.
 // Each case reports walls_asked (seg draws the level asks for per frame) and x_clear (the frame's time as a
 // multiple of one clear of the framebuffer).
 #include <benchmark/benchmark.h>

@@ -143,7 +143,8 @@ void KeepFilledColumns(WallColumns& columns, const Framebuffer& framebuffer, int
     int32_t allWiden = 1;
     for (int32_t k = 0; k < count; ++k) {
         // Half-heights beyond the buffer clamp to its edges anyway.
-        int32_t half = std::min(halves[k] < -height ? height : std::abs(std::max(halves[k], -height)), height);
+        int32_t clamped = std::clamp(halves[k], -height, height);
+        int32_t half = clamped < 0 ? -clamped : clamped;
         int32_t top = std::max(cy - half, 0), bottom = std::min(cy + half, height - 1);
         int32_t empty = keptTop[k] > keptBottom[k];
         int32_t touches = (top <= keptBottom[k] + 1) & (bottom >= keptTop[k] - 1);
@@ -152,19 +153,19 @@ void KeepFilledColumns(WallColumns& columns, const Framebuffer& framebuffer, int
         allWiden &= widens[k] | nothing;
         tops[k] = top, bottoms[k] = bottom;
     }
-    // Otherwise, whether the other lines' runs lie within the runs kept already.
     int32_t allSimple = allWiden;
-    if (!allWiden) std::fill_n(keptAlready, count, 1);
-    for (int32_t run = 0; !allWiden && run <= drift; ++run) {
-        int32_t runOffset = run * kVerticalRunRows;
-        for (int32_t k = 0; k < count; ++k) {
-            int32_t runTop = tops[k] + runOffset;
-            int32_t runBottom = std::min(runTop + (kVerticalRunRows - 1), bottoms[k]);
-            int32_t within = (keptTop[k + run] <= runTop) & (keptBottom[k + run] >= runBottom);
-            keptAlready[k] &= (runTop > bottoms[k]) | within;
-        }
-    }
     if (!allWiden) {
+        // Otherwise, whether the other lines' runs lie within the runs kept already.
+        std::fill_n(keptAlready, count, 1);
+        for (int32_t run = 0; run <= drift; ++run) {
+            int32_t runOffset = run * kVerticalRunRows;
+            for (int32_t k = 0; k < count; ++k) {
+                int32_t runTop = tops[k] + runOffset;
+                int32_t runBottom = std::min(runTop + (kVerticalRunRows - 1), bottoms[k]);
+                int32_t within = (keptTop[k + run] <= runTop) & (keptBottom[k + run] >= runBottom);
+                keptAlready[k] &= (runTop > bottoms[k]) | within;
+            }
+        }
         allSimple = 1;
         for (int32_t k = 0; k < count; ++k) allSimple &= widens[k] | keptAlready[k] | (tops[k] == bottoms[k]);
     }

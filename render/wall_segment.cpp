@@ -75,9 +75,10 @@ void KeepRun(WallColumns& columns, const Framebuffer& framebuffer, int32_t colum
 // Fast path: whether the columns from first to last are all kept from row 0 to
 // the last row, so that no line can add a pixel there. A loop without branches.
 bool ColumnsFull(const WallColumns& columns, int32_t height, int32_t first, int32_t last) {
+    const int32_t* tops = columns.top.data();
+    const int32_t* bottoms = columns.bottom.data();
     int32_t full = 1;
-    for (int32_t x = first; x <= last; ++x)
-        full &= (columns.top[size_t(x)] == 0) & (columns.bottom[size_t(x)] == height - 1);
+    for (int32_t x = first; x <= last; ++x) full &= (tops[x] == 0) & (bottoms[x] == height - 1);
     return full;
 }
 

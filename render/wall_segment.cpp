@@ -72,6 +72,13 @@ void KeepRun(WallColumns& columns, const Framebuffer& framebuffer, int32_t colum
         framebuffer.pixels[size_t(y) * size_t(framebuffer.width) + size_t(column)] = 0;
 }
 
+// Whether columns were kept for this framebuffer: one per column, and rows to keep
+// (an empty buffer has nowhere to put a line).
+bool ColumnsFit(const WallColumns* columns, const Framebuffer& framebuffer) {
+    return columns && framebuffer.width > 0 && framebuffer.height > 0 &&
+           columns->top.size() == size_t(framebuffer.width);
+}
+
 // Fast path: whether the columns from first to last are all kept from row 0 to
 // the last row, so that no line can add a pixel there. A loop without branches.
 bool ColumnsFull(const WallColumns& columns, int32_t height, int32_t first, int32_t last) {
@@ -93,7 +100,7 @@ bool ColumnsFull(const WallColumns& columns, int32_t height, int32_t first, int3
 void DrawWallLine(const Framebuffer& framebuffer, WallColumns* columns, int32_t x, int32_t y0,
                   int32_t y1) {
     int32_t width = framebuffer.width, height = framebuffer.height;
-    if (!columns || columns->top.size() != size_t(width) || height <= 0) {
+    if (!ColumnsFit(columns, framebuffer)) {
         DrawLine(framebuffer.pixels, width, height, x, y0, x, y1, 0);
         return;
     }
@@ -196,7 +203,7 @@ void KeepFilledColumns(WallColumns& columns, const Framebuffer& framebuffer, int
 
 void DrawWallColumns(const Framebuffer& framebuffer, const WallColumns& columns) {
     int32_t width = framebuffer.width, height = framebuffer.height;
-    if (columns.top.size() != size_t(width) || width <= 0 || height <= 0) return;
+    if (!ColumnsFit(&columns, framebuffer)) return;
     // Fast path: the kept runs are written row by row, since a walk down a column
     // touches a new cache line at every pixel. Each column is listed under the row
     // where its run starts and the row where it ends, so the mask of one row
@@ -276,8 +283,7 @@ void DrawWallSegment(const Framebuffer& framebuffer, const ViewerState& viewer, 
     // float(i) is exactly i, since these are far below 2^24.
     int64_t pastX2 = p2.X > float(last) ? last + 1 : TruncToInt32(std::ceil(p2.X));
     int64_t endColumn = std::max(first, std::min(pastX2, last + 1));
-    bool batches = columns && columns->top.size() == size_t(width) && height > 0 &&
-                   VerticalLineInRuns(width - 1, height);
+    bool batches = ColumnsFit(columns, framebuffer) && VerticalLineInRuns(width - 1, height);
     int32_t drift = (height - 1) / kVerticalRunRows;  // a line from column x lies in the columns x to x + drift
     int32_t halves[kColumnBatch];
     for (int64_t i = first; i < endColumn;) {

@@ -9,6 +9,10 @@
 #include "draw/status_line.h"
 #include "wad/level.h"
 
+// WS_OVERLAPPEDWINDOW: the window's style at start, with caption and border.
+constexpr uint32_t kViewerWindowStyle = 0x00CF0000;
+// WS_CAPTION: the bits of a style that give the window its caption and border.
+constexpr uint32_t kCaptionStyleBits = 0x00C00000;
 // WS_POPUP | WS_VISIBLE: a borderless top-level window that keeps the keyboard.
 constexpr uint32_t kBorderlessWindowStyle = 0x90000000;
 

@@ -11,9 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace bench {
@@ -55,44 +53,6 @@ inline void ReadWholeFile(const char* path) {
     benchmark::DoNotOptimize(read);
     std::free(bytes);
     std::fclose(file);
-}
-
-template <typename Work>
-double MedianSeconds(int runs, Work work) {
-    std::vector<double> times;
-    for (int run = 0; run < runs; ++run) {
-        double start = ThreadSeconds();
-        work();
-        times.push_back(ThreadSeconds() - start);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-// The yardsticks measured once per process and size, for TimeAgainst.
-inline double ClearSeconds(int32_t width, int32_t height) {
-    static std::map<std::pair<int32_t, int32_t>, double> measured;
-    auto key = std::make_pair(width, height);
-    if (!measured.count(key)) {
-        std::vector<uint32_t> pixels(size_t(width) * size_t(height));
-        measured[key] = MedianSeconds(41, [&] { ClearPixels(pixels); });
-    }
-    return measured[key];
-}
-
-inline double ReadFileSeconds(const char* path) {
-    static std::map<std::string, double> measured;
-    if (!measured.count(path)) measured[path] = MedianSeconds(41, [&] { ReadWholeFile(path); });
-    return measured[path];
-}
-
-// Runs body once per iteration and reports counter = its time / yardstickSeconds.
-template <typename Body>
-void TimeAgainst(benchmark::State& state, const char* counter, double yardstickSeconds, Body body) {
-    double start = ThreadSeconds();
-    for (auto _ : state) body();
-    double perIteration = (ThreadSeconds() - start) / double(state.iterations());
-    state.counters[counter] = perIteration / yardstickSeconds;
 }
 
 // Every iteration runs the yardstick, then the body, each timed on its own, so

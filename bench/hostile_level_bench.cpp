@@ -48,23 +48,20 @@ struct HostileShape {
 
 Bytes HostileWad(const HostileShape& shape) {
     TestMap map;
-    map.vertexes = {{shape.wallX, -30000}, {shape.wallX, 30000}};
     map.linedefs.assign(size_t(1 + shape.extraLinedefs), TestLinedef{0, 1, 0, -1});
-    if (shape.steepLinedefs) {
-        map.vertexes.push_back({int16_t(shape.wallX + 1), 30000});
-        for (size_t i = 1; i < map.linedefs.size(); ++i) map.linedefs[i].endVertex = 2;
-    }
     map.sidedefs = {{0}};
-    map.sectors = {{-32768, 32767}};
-    if (shape.slopedHeight) map.sectors = {{0, shape.slopedHeight}};
-    map.segs.assign(size_t(shape.sharedSegs), TestSeg{0, 1, 0, 0});
     if (shape.slopedHeight) {
         constexpr int16_t kEnds = 74;
-        map.vertexes.clear();
         for (int16_t k = 0; k < kEnds; ++k) map.vertexes.push_back({int16_t(1942 + k), -7282});
         for (int16_t k = 0; k < kEnds; ++k) map.vertexes.push_back({int16_t(4194 + k), 15727});
         for (int32_t i = 0; i < shape.sharedSegs; ++i)
-            map.segs[size_t(i)] = {int16_t(i % kEnds), int16_t(kEnds + i / kEnds), 0, 0};
+            map.segs.push_back({int16_t(i % kEnds), int16_t(kEnds + i / kEnds), 0, 0});
+        map.sectors = {{0, shape.slopedHeight}};
+    } else {
+        map.vertexes = {{shape.wallX, -30000}, {shape.wallX, 30000}, {int16_t(shape.wallX + 1), 30000}};
+        map.segs.assign(size_t(shape.sharedSegs), TestSeg{0, 1, 0, 0});
+        map.sectors = {{-32768, 32767}};
+        for (size_t i = 1; shape.steepLinedefs && i < map.linedefs.size(); ++i) map.linedefs[i].endVertex = 2;
     }
     map.subsectors = {{int16_t(shape.sharedSegs), 0}};
     TestBox box{0, 0, 0, 0};
@@ -93,9 +90,8 @@ void HostileFrame(benchmark::State& state, HostileShape shape, bool solid,
     StatusLine statusLine{};
     std::vector<uint32_t> pixels(size_t(width) * height);
     Framebuffer framebuffer{width, height, pixels.data()};
-    bench::TimeAgainst(state, "x_clear", bench::ClearSeconds(width, height), [&] {
+    bench::TimeAlongside(state, "x_clear", [&] { bench::ClearPixels(pixels); }, [&] {
         RenderFrame(framebuffer, level, viewer, font, statusLine);
-        benchmark::DoNotOptimize(pixels.data());
         benchmark::ClobberMemory();
     });
     state.counters["walls_asked"] = double(shape.chainNodes + 1) * shape.sharedSegs;
@@ -117,9 +113,8 @@ void FreedoomFrame(benchmark::State& state, bool solid) {
     viewer.state.solidWalls = solid;
     viewer.level.maxDepth = kUnlimited, viewer.level.maxDraw = kUnlimited;
     viewer.level.drawFarSides = 1;
-    bench::TimeAgainst(state, "x_clear", bench::ClearSeconds(kWidth, kHeight), [&] {
+    bench::TimeAlongside(state, "x_clear", [&] { bench::ClearPixels(pixels); }, [&] {
         ComposeFrame(viewer);
-        benchmark::DoNotOptimize(pixels.data());
         benchmark::ClobberMemory();
     });
     state.counters["segs"] = viewer.level.numSegs;
@@ -129,40 +124,33 @@ void FreedoomFrame(benchmark::State& state, bool solid) {
 const bool registered = [] {
     for (bool solid : {false, true}) {
         std::string mode = solid ? "solid" : "outline";
-        benchmark::RegisterBenchmark(("Hostile/freedoom-E1M1/" + mode).c_str(), FreedoomFrame, solid);
-        // One full-screen wall: the most one seg can cost.
-        benchmark::RegisterBenchmark(("Hostile/one-wall/" + mode).c_str(), HostileFrame,
-                                     HostileShape{1, 1, 1}, solid, kWidth, kHeight)->Unit(benchmark::kMillisecond);
+        auto add = [&](const std::string& name, HostileShape shape, int32_t width = kWidth, int32_t height = kHeight) {
+            benchmark::RegisterBenchmark(("Hostile/" + name + "/" + mode).c_str(), HostileFrame, shape, solid,
+                                         width, height)
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond);
+        };
+        benchmark::RegisterBenchmark(("Hostile/freedoom-E1M1/" + mode).c_str(), FreedoomFrame, solid)
+            ->UseManualTime();
+        add("one-wall", {1, 1, 1});  // one full-screen wall: the most one seg can cost
         // 64 KiB of nodes in a chain with far sides on: bounded by the once-per-node rule.
-        benchmark::RegisterBenchmark(("Hostile/node-chain-2300/" + mode).c_str(), HostileFrame,
-                                     HostileShape{2300, 1, 1}, solid, kWidth, kHeight)->Unit(benchmark::kMillisecond);
+        add("node-chain-2300", {2300, 1, 1});
         // Shared segs times shared subsectors: 8 x 16 walls, then the most 64 KiB can hold.
-        benchmark::RegisterBenchmark(("Hostile/shared-8x16/" + mode).c_str(), HostileFrame,
-                                     HostileShape{7, 16, 1}, solid, kWidth, kHeight)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("Hostile/shared-64k/" + mode).c_str(), HostileFrame,
-                                     HostileShape{1165, 2720, 1}, solid, kWidth, kHeight)->Unit(benchmark::kMillisecond);
+        add("shared-8x16", {7, 16, 1});
+        add("shared-64k", {1165, 2720, 1});
         // Once each seg is drawn once per frame, the most segs 64 KiB can hold is the worst.
-        benchmark::RegisterBenchmark(("Hostile/segs-64k/" + mode).c_str(), HostileFrame,
-                                     HostileShape{1, 5420, 1}, solid, kWidth, kHeight)->Unit(benchmark::kMillisecond);
+        add("segs-64k", {1, 5420, 1});
+        add("segs-64k-4k", {1, 5420, 1}, 3840, 2160);
         // As many different walls as 64 KiB can hold, sloped, most of them short of the
         // whole height (1024) or, at 4K, with lines long enough to spill over (16384).
         for (int16_t height : {16384, 1024}) {
-            std::string name = "Hostile/sloped-" + std::to_string(height) + "-64k";
-            benchmark::RegisterBenchmark((name + "/" + mode).c_str(), HostileFrame,
-                                         HostileShape{1, 5370, 1, 0, height}, solid, kWidth, kHeight)
-                ->Unit(benchmark::kMillisecond);
-            benchmark::RegisterBenchmark((name + "-4k/" + mode).c_str(), HostileFrame,
-                                         HostileShape{1, 5370, 1, 0, height}, solid, 3840, 2160)
-                ->Unit(benchmark::kMillisecond);
+            std::string name = "sloped-" + std::to_string(height) + "-64k";
+            add(name, {1, 5370, 1, 0, height});
+            add(name + "-4k", {1, 5370, 1, 0, height}, 3840, 2160);
         }
-        benchmark::RegisterBenchmark(("Hostile/segs-64k-4k/" + mode).c_str(), HostileFrame,
-                                     HostileShape{1, 5420, 1}, solid, 3840, 2160)->Unit(benchmark::kMillisecond);
         // The overhead map: 64 KiB of linedefs, each a line the height of the screen.
-        benchmark::RegisterBenchmark(("Hostile/linedefs-64k/" + mode).c_str(), HostileFrame,
-                                     HostileShape{1, 1, 1, 4650}, solid, kWidth, kHeight)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("Hostile/steep-linedefs-64k/" + mode).c_str(), HostileFrame,
-                                     HostileShape{1, 1, 1, 4650, 0, true}, solid, kWidth, kHeight)
-            ->Unit(benchmark::kMillisecond);
+        add("linedefs-64k", {1, 1, 1, 4650});
+        add("steep-linedefs-64k", {1, 1, 1, 4650, 0, true});
     }
     return true;
 }();

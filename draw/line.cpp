@@ -66,12 +66,10 @@ void DrawLine(uint32_t* pixels, int32_t width, int32_t height, int32_t x0, int32
         if (dx == 0 && VerticalLineInRuns(x0, dy + 1)) {
             // Fast path: the formula puts row i in column x0 + i / 1000 (kVerticalRunRows),
             // so each run of 1000 rows is a walk down one column.
-            for (int32_t first = 0; first <= dy; first += kVerticalRunRows) {
-                int32_t column = std::min(x0 + first / kVerticalRunRows, width - 1);
-                uint32_t* pixel = pixels + size_t(y0 + first) * size_t(width) + size_t(column);
-                for (int32_t i = first; i <= dy && i < first + kVerticalRunRows; ++i, pixel += width)
-                    *pixel = colour;
-            }
+            ForEachVerticalRun(x0, y0, y1, width, [&](int32_t column, int32_t first, int32_t last) {
+                uint32_t* pixel = pixels + size_t(first) * size_t(width) + size_t(column);
+                for (int32_t y = first; y <= last; ++y, pixel += width) *pixel = colour;
+            });
             return;
         }
         // A vertical line drifts one column per 1000 rows; hold it at the right edge.

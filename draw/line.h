@@ -1,6 +1,7 @@
 // The clamping line rasterizer: each end is moved into the buffer on its own,
 // then the line is stepped along its major axis with a truncated minor coordinate.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 
 #include "draw/framebuffer.h"
@@ -19,6 +20,15 @@ constexpr int32_t kVerticalRunLimit = 32768;
 constexpr bool VerticalLineInRuns(int32_t x, int32_t rows) {
     return x >= 0 && rows >= 1 && rows <= kVerticalRunLimit &&
            x + (rows - 1) / kVerticalRunRows < kVerticalRunLimit;
+}
+
+// Calls run(column, firstRow, lastRow) for each run of a vertical line of rows
+// top to bottom from column x (inside the buffer) that VerticalLineInRuns covers:
+// 1000 rows in column x, the next 1000 in column x + 1, ..., held at the last column.
+template <typename Run>
+void ForEachVerticalRun(int32_t x, int32_t top, int32_t bottom, int32_t width, Run run) {
+    for (int32_t first = top; first <= bottom; first += kVerticalRunRows, x = std::min(x + 1, width - 1))
+        run(x, first, std::min(first + (kVerticalRunRows - 1), bottom));
 }
 
 // Outline of a box: top, bottom, left, right edge, in that order.

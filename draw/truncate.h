@@ -11,14 +11,7 @@ inline int32_t TruncToInt32(double value) {
     return static_cast<int32_t>(value);
 }
 
-// The same for a float, compared in single precision (2^31 is an exact float), so
-// that loops of it become vector instructions without widening to double.
-inline int32_t TruncToInt32(float value) {
-    if (value != value) return 0;
-    if (value >= 2147483648.0f) return INT32_MAX;
-    if (value <= -2147483648.0f) return INT32_MIN;
-    return static_cast<int32_t>(value);
-}
+inline int32_t TruncToInt32(float value) { return TruncToInt32(static_cast<double>(value)); }
 
 inline int32_t SaturateToInt32(int64_t value) {
     if (value > INT32_MAX) return INT32_MAX;

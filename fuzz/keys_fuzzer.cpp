@@ -74,7 +74,7 @@ bool WriteSmallLevelCopy(const char* sourcePath, const std::string& copyPath) {
     return std::fclose(out) == 0 && written;
 }
 
-uint32_t FakeSetStyle(void*, uint32_t style) { return style ^ 0x00C00000u; }
+uint32_t FakeSetStyle(void*, uint32_t style) { return style ^ kCaptionStyleBits; }
 void FakePlace(void*, int32_t, int32_t) {}
 const WindowCalls kWindow = {nullptr, FakeSetStyle, FakePlace};
 

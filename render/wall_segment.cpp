@@ -113,21 +113,19 @@ void DrawWallLine(const Framebuffer& framebuffer, WallColumns* columns, int32_t 
         DrawLine(framebuffer.pixels, width, height, x, top, x, bottom, 0);
         return;
     }
-    for (int32_t first = 0; first < rows; first += kVerticalRunRows) {
-        int32_t column = std::min(x + first / kVerticalRunRows, width - 1);
-        KeepRun(*columns, framebuffer, column, top + first,
-                top + std::min(first + kVerticalRunRows, rows) - 1);
-    }
+    ForEachVerticalRun(x, top, bottom, width, [&](int32_t column, int32_t runTop, int32_t runBottom) {
+        KeepRun(*columns, framebuffer, column, runTop, runBottom);
+    });
 }
 
 // Whether every run of the line from (x, top) to (x, bottom) lies within the
 // run kept in its column, so that keeping it again would change nothing.
 bool LineKeptAlready(const WallColumns& columns, int32_t width, int32_t x, int32_t top, int32_t bottom) {
-    for (int32_t runTop = top; runTop <= bottom; runTop += kVerticalRunRows, x = std::min(x + 1, width - 1)) {
-        int32_t runBottom = std::min(runTop + (kVerticalRunRows - 1), bottom);
-        if (columns.top[size_t(x)] > runTop || columns.bottom[size_t(x)] < runBottom) return false;
-    }
-    return true;
+    bool kept = true;
+    ForEachVerticalRun(x, top, bottom, width, [&](int32_t column, int32_t runTop, int32_t runBottom) {
+        kept = kept && columns.top[size_t(column)] <= runTop && columns.bottom[size_t(column)] >= runBottom;
+    });
+    return kept;
 }
 
 // Fast path: keeps a batch of filled columns, all inside the buffer and in order,

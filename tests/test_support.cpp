@@ -189,7 +189,6 @@ std::string StartViewerQuietly(Viewer& viewer, const std::string& wadPath, const
     return testing::internal::GetCapturedStdout();
 }
 
-
 Bytes ReadFileBytes(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());

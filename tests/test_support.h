@@ -58,7 +58,8 @@ std::vector<TestLump> BuildMapLumps(const TestMap& map);
 // Loads map mapIndex of the given file bytes into level (no file is touched).
 void LoadLevelFromBytes(Level& level, const Bytes& wad, int32_t mapIndex = 0);
 
-// The whole file; empty when it cannot be read.
+// The whole file, as bytes or as text; empty when it cannot be read.
+Bytes ReadFileBytes(const std::string& path);
 std::string ReadFile(const std::string& path);
 
 // A PNG's pixels as 0x00RRGGBB, row by row, with its size; empty when it cannot be decoded.
@@ -102,6 +103,3 @@ TestPicture PictureOfOutline(int32_t width, int32_t height, std::array<int32_t, 
 // StartViewer with standard error (font warnings) swallowed; returns what it printed on standard
 // output. The viewer keeps wadPath's characters: they must outlive it.
 std::string StartViewerQuietly(Viewer& viewer, const std::string& wadPath, const std::string& fontPath);
-
-// The whole file; empty when it cannot be read.
-Bytes ReadFileBytes(const std::string& path);

@@ -17,16 +17,12 @@ constexpr int kStartWidth = 800;
 constexpr int kStartHeight = 600;
 constexpr Uint64 kTickMilliseconds = 16;
 
-// The Win32 styles the Escape command swaps between; only the caption bits matter here.
-constexpr uint32_t kOverlappedWindowStyle = 0x00CF0000;
-constexpr uint32_t kCaptionStyleBits = 0x00C00000;
-
 struct Shell {
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;  // exactly the framebuffer's size, or none
     bool framebufferReady = false;
-    uint32_t windowStyle = kOverlappedWindowStyle;
+    uint32_t windowStyle = kViewerWindowStyle;  // Win32 style bits: only the caption's matter here
 };
 
 Viewer viewer;
@@ -140,7 +136,7 @@ bool HandleEvent(const SDL_Event& event, const WindowCalls& windowCalls) {
 }  // namespace
 
 int main(int, char*[]) {
-    StartViewer(viewer, "DOOM1.WAD", "font.bmp");
+    StartViewer(viewer, kDefaultWadPath, kDefaultFontPath);
 
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "wadscope: cannot start SDL: %s\n", SDL_GetError());

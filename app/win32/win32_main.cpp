@@ -12,7 +12,9 @@ namespace {
 
 const char* const kWindowClassName = "Wadscope3D";
 const char* const kWindowTitle = "Wadscope3D";
-constexpr DWORD kViewerWindowStyle = 0x00CF0000;  // WS_OVERLAPPEDWINDOW
+// The core names the styles without the Windows headers; these are they.
+static_assert(kViewerWindowStyle == WS_OVERLAPPEDWINDOW && kCaptionStyleBits == WS_CAPTION &&
+              kBorderlessWindowStyle == (WS_POPUP | WS_VISIBLE));
 constexpr UINT_PTR kFrameTimerId = 1;
 constexpr UINT kFrameTimerMilliseconds = 16;
 constexpr size_t kFirstFramebufferBytes = 2048;

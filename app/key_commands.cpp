@@ -4,14 +4,11 @@
 
 namespace {
 
-// Reloads even when the clamp kept the index, and takes the row's view afresh.
+// Reloads even when the clamp kept the index, and takes the map's view afresh.
 void ChangeMap(Viewer& viewer, int32_t mapIndex) {
-    viewer.state.mapIndex = mapIndex < 0 ? 0 : mapIndex > kMapCount - 1 ? kMapCount - 1 : mapIndex;
-    LoadLevel(viewer.level, viewer.state.mapIndex, viewer.wadPath);
-    const MapTableEntry& row = kMapTable[viewer.state.mapIndex];
-    viewer.level.scale = row.scale;
-    viewer.level.offsetX = row.offsetX;
-    viewer.level.offsetY = row.offsetY;
+    int32_t last = viewer.fileMaps.empty() ? kMapCount - 1 : int32_t(viewer.fileMaps.size()) - 1;
+    viewer.state.mapIndex = mapIndex < 0 ? 0 : mapIndex > last ? last : mapIndex;
+    ShowCurrentMap(viewer);
 }
 
 void Move(ViewerState& state, float direction) {

@@ -21,7 +21,7 @@ void Frame(benchmark::State& state, int32_t mapIndex, FrameCase frame) {
     Viewer viewer;
     viewer.state.mapIndex = mapIndex;
     StartViewer(viewer, bench::kFreedoom, bench::FontFile().c_str());
-    if (!viewer.level.nodes) {
+    if (viewer.level.nodes.empty()) {
         state.SkipWithError("Freedoom is missing: apt-get install freedoom");
         return;
     }

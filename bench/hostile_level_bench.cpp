@@ -103,7 +103,7 @@ void HostileFrame(benchmark::State& state, HostileShape shape, bool solid,
 void FreedoomFrame(benchmark::State& state, bool solid) {
     Viewer viewer;
     StartViewer(viewer, bench::kFreedoom, "/dev/null");
-    if (!viewer.level.nodes) {
+    if (viewer.level.nodes.empty()) {
         state.SkipWithError("Freedoom is missing: apt-get install freedoom");
         return;
     }
@@ -117,7 +117,7 @@ void FreedoomFrame(benchmark::State& state, bool solid) {
         ComposeFrame(viewer);
         benchmark::ClobberMemory();
     });
-    state.counters["segs"] = viewer.level.numSegs;
+    state.counters["segs"] = double(viewer.level.segs.size());
     CloseViewer(viewer);
 }
 

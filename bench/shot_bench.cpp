@@ -43,7 +43,7 @@ void Load(benchmark::State& state, int32_t mapIndex) {
     Level level;
     bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); },
                        [&] { LoadLevel(level, mapIndex, bench::kFreedoom); });
-    if (!level.nodes) state.SkipWithError("Freedoom is missing: apt-get install freedoom");
+    if (level.nodes.empty()) state.SkipWithError("Freedoom is missing: apt-get install freedoom");
     FreeLevel(level);
 }
 

@@ -11,3 +11,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # One self-contained wadscope.exe: no libgcc, libstdc++ or winpthread DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# zlib too goes into the executable, not beside it as zlib1.dll.
+set(ZLIB_USE_STATIC_LIBS ON)

@@ -8,6 +8,13 @@
 namespace {
 
 uint32_t fontStore[kFontStorePixels];
+// How far the store has been written since it was last cleared: clearing all
+// 16 MiB would touch every page of a store that mostly stays untouched.
+size_t fontStoreWritten = 0;
+
+void NoteWrite(const FontImage& font, size_t pixels) {
+    if (font.pixels == fontStore) fontStoreWritten = std::max(fontStoreWritten, std::min(pixels, kFontStorePixels));
+}
 
 constexpr size_t kHeaderSize = 54;
 
@@ -62,7 +69,10 @@ void ReadFontImage(FontImage& font, const uint8_t (&header)[kHeaderSize], bool w
     BmpFields bmp = ReadBmpFields(header);
     *width = bmp.width, *height = bmp.height;
     size_t bytes = PixelBytesWanted(bmp.width, bmp.height, font.pixelCount * 4);
-    if (wholeHeader && bytes > 0) readPixels(reinterpret_cast<uint8_t*>(font.pixels), bytes);
+    if (wholeHeader && bytes > 0) {
+        NoteWrite(font, (bytes + 3) / 4);
+        readPixels(reinterpret_cast<uint8_t*>(font.pixels), bytes);
+    }
     if (bmp.bitsPerPixel == 24) ExpandCurrentPixels(font, bmp.width, bmp.height);
 }
 
@@ -70,11 +80,13 @@ void ReadFontImage(FontImage& font, const uint8_t (&header)[kHeaderSize], bool w
 
 void ResetFontImage(FontImage& font) {
     UsePixels(font, fontStore, kFontStorePixels, false);
-    std::memset(fontStore, 0, sizeof fontStore);
+    std::fill_n(fontStore, fontStoreWritten, 0u);
+    fontStoreWritten = 0;
 }
 
 void FillFallbackCheckerboard(FontImage& font) {
     if (font.pixelCount < 512 * 512) return;
+    NoteWrite(font, 512 * 512);
     for (size_t y = 0; y < 512; ++y)
         for (size_t x = 0; x < 512; ++x)
             font.pixels[y * 512 + x] = (x / 64 + y / 64) % 2 == 0 ? 0xFFFFFFFFu : 0;

@@ -1,6 +1,7 @@
 // Level file bytes through every lookup, the level load and whole frames.
 // Input: a 16-byte settings block, then the level file:
-//   0      map index (low nibble, mod 9), bit 4 nearScale, bit 5 player start pending
+//   0      map (low nibble: a table row mod 9, or with bit 6 a map of the file's
+//          own list, found by its exact name), bit 4 nearScale, bit 5 player start pending
 //   1-2    maxDepth, 3-4 maxDraw (int16; 0x7FFF and 0x8000 stand for the int32 ends)
 //   5      drawFarSides (the raw byte: only 1 means "on")
 //   6      scale, an entry of kScales
@@ -40,30 +41,6 @@ int32_t WalkLimit(const uint8_t* bytes) {
     std::abort();
 }
 
-// A found lump must lie wholly inside the image.
-void CheckInside(const WadImage* image, const void* data, uint64_t bytes, const char* what) {
-    if (!data) return;
-    auto* start = static_cast<const uint8_t*>(data);
-    if (!image || start < image->bytes || start + bytes > image->bytes + image->size) Fault(what);
-}
-
-template <typename Record>
-void CheckArray(const WadImage* image, const Record* records, int32_t count) {
-    if (count < 0 || (!records && count != 0)) Fault("count without records");
-    CheckInside(image, records, uint64_t(count) * sizeof(Record), "records outside the image");
-}
-
-void CheckLevel(const Level& level) {
-    CheckArray(level.image, level.vertexes, level.numVertexes);
-    CheckArray(level.image, level.linedefs, level.numLinedefs);
-    CheckArray(level.image, level.things, level.numThings);
-    CheckArray(level.image, level.sidedefs, level.numSidedefs);
-    CheckArray(level.image, level.sectors, level.numSectors);
-    CheckArray(level.image, level.segs, level.numSegs);
-    CheckArray(level.image, level.subsectors, level.numSubsectors);
-    CheckArray(level.image, level.nodes, level.numNodes);
-}
-
 struct FrameSize {
     int32_t width, height;
 };
@@ -85,17 +62,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t* file = data + kSettingsSize;
     size_t fileSize = size - kSettingsSize;
 
-    // Every map's lookups on one image, as a level load of each map would do them.
+    // Every table map's lookups, as a level load of each would make them.
     WadImage* image = WadImageFromBytes(file, fileSize);
     if (!image) return 0;
+    LevelFile levelFile{"fuzz.wad", image};
+    WadDirectory directory = ReadLevelFileDirectory(levelFile);
     for (const MapTableEntry& map : kMapTable) {
-        for (const char* lumpName : kLumpNames) {
-            uint32_t lumpSize = 0xDEADBEEF;
-            const uint8_t* lump = FindLump(map.name, lumpName, &lumpSize, &image);
-            if (!lump && lumpSize != 0xDEADBEEF) Fault("size written for a lump not found");
-            if (lump) CheckInside(image, lump, lumpSize, "lump outside the image");
-        }
+        int32_t marker = FindMapMarker(directory, map.name);
+        for (const char* lumpName : kLumpNames)
+            if (FindLump(directory, marker, lumpName) >= LumpCount(directory)) Fault("lump index past the directory");
     }
+    std::vector<std::string> maps = ListMaps(directory);
 
     Level level;
     level.maxDepth = WalkLimit(settings + 1);
@@ -104,8 +81,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     level.scale = kScales[settings[6] % 16];
     level.offsetX = float(ReadInt16(settings + 7));
     level.offsetY = float(ReadInt16(settings + 9));
-    LoadLevelFromImage(level, (settings[0] & 15) % kMapCount, image);
-    CheckLevel(level);
+    if ((settings[0] & 0x40) && !maps.empty())
+        LoadLevel(level, levelFile, maps[(settings[0] & 15) % maps.size()].c_str(), MarkerSearch::kExactName);
+    else
+        LoadLevel(level, levelFile, kMapTable[(settings[0] & 15) % kMapCount].name, MarkerSearch::kTableName);
 
     ViewerState start;
     start.playerX = float(ReadInt16(settings + 11)) / 4;
@@ -126,6 +105,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             RenderFrame(framebuffer, level, viewer, font, statusLine);
         }
     }
-    FreeLevel(level);
+    FreeWadImage(image);
     return 0;
 }

@@ -46,12 +46,13 @@ void MapToScreenBatch(int32_t* screen, const float* map, int32_t count, float of
 void DrawLinedefs(const Framebuffer& framebuffer, const Level& level) {
     float mapX[2][kLinedefBatch], mapY[2][kLinedefBatch];
     int32_t screenX[2][kLinedefBatch], screenY[2][kLinedefBatch];
-    for (int32_t first = 0; first < level.numLinedefs; first += kLinedefBatch) {
+    int64_t numVertexes = int64_t(level.vertexes.size());
+    for (size_t first = 0; first < level.linedefs.size(); first += kLinedefBatch) {
         int32_t count = 0;
-        for (int32_t i = first; i < level.numLinedefs && i < first + kLinedefBatch; ++i) {
+        for (size_t i = first; i < level.linedefs.size() && i < first + kLinedefBatch; ++i) {
             int32_t start = level.linedefs[i].startVertex, end = level.linedefs[i].endVertex;
             // A linedef that names a vertex outside the array is skipped.
-            if (start < 0 || start >= level.numVertexes || end < 0 || end >= level.numVertexes) continue;
+            if (start < 0 || start >= numVertexes || end < 0 || end >= numVertexes) continue;
             mapX[0][count] = float(level.vertexes[start].x), mapY[0][count] = float(level.vertexes[start].y);
             mapX[1][count] = float(level.vertexes[end].x), mapY[1][count] = float(level.vertexes[end].y);
             ++count;
@@ -67,8 +68,7 @@ void DrawLinedefs(const Framebuffer& framebuffer, const Level& level) {
 }
 
 void DrawThings(const Framebuffer& framebuffer, const Level& level, ViewerState& viewer) {
-    for (int32_t i = 0; i < level.numThings; ++i) {
-        const MapThing& thing = level.things[i];
+    for (const MapThing& thing : level.things) {
         float sx = MapToScreen(float(thing.x), level.offsetX, level.scale);
         float sy = MapToScreen(float(thing.y), level.offsetY, level.scale);
         if (thing.type == 1 && viewer.playerStartPending != 0) {
@@ -108,13 +108,13 @@ void RenderFrame(const Framebuffer& framebuffer, const Level& level, ViewerState
     DrawLinedefs(framebuffer, level);
     DrawThings(framebuffer, level, viewer);
 
-    BspWalk walk{level, viewer, framebuffer};
+    BspWalk walk(level, viewer, framebuffer);
     walk.mx = ScreenToMapUnits(viewer.playerX, level.offsetX, level.scale);
     walk.my = ScreenToMapUnits(viewer.playerY, level.offsetY, level.scale);
     walk.subsectorsDrawn = 0;
     WallColumns columns(framebuffer);
     walk.columns = &columns;
-    WalkBspNode(walk, uint16_t(level.numNodes - 1), 0);
+    WalkBspNode(walk, level.rootReference, 0);
     DrawWallColumns(framebuffer, columns);  // before the viewpoint marker, which may cover them
 
     DrawBox(framebuffer, viewer.playerX, viewer.playerY, 6, 6, kBlue);

@@ -161,7 +161,7 @@ TEST_P(FreedoomFrame, MatchesThePlainFrame) {
     Viewer viewer;
     viewer.state.mapIndex = GetParam();
     StartViewer(viewer, FreedoomPath().c_str(), FontPath().c_str());
-    ASSERT_NE(viewer.level.nodes, nullptr);
+    ASSERT_FALSE(viewer.level.nodes.empty());
     Level& level = viewer.level;
     const int32_t kViews[][3] = {{1920, 1080, 0}, {1283, 1091, 0}, {701, 2300, 1}};
     for (auto [width, height, zoomed] : kViews) {
@@ -181,12 +181,12 @@ TEST_P(FreedoomFrame, MatchesThePlainFrame) {
                 level.offsetX = 5.0f * float(width) / level.scale - float(startX);
                 level.offsetY = 5.0f * float(height) / level.scale - float(startY);
                 int32_t outside = 0;  // vertexes beyond the buffer, which linedef ends are clamped from
-                for (int32_t i = 0; i < level.numVertexes; ++i) {
+                for (int32_t i = 0; i < int32_t(level.vertexes.size()); ++i) {
                     float x = reference::ScreenX(level, level.vertexes[i].x);
                     float y = reference::ScreenY(level, level.vertexes[i].y);
                     outside += x < 0 || x >= float(width) || y < 0 || y >= float(height);
                 }
-                EXPECT_GT(outside, level.numVertexes / 2);
+                EXPECT_GT(outside, int32_t(level.vertexes.size()) / 2);
             }
             ViewerState plainState = viewer.state;
             ComposeFrame(viewer);  // the first takes the player start

@@ -81,16 +81,16 @@ inline void DrawWallSegment(const Framebuffer& fb, const ViewerState& viewer, fl
     }
 }
 
-inline float ScreenX(const Level& level, int16_t x) { return MapToScreen(x, level.offsetX, level.scale); }
-inline float ScreenY(const Level& level, int16_t y) { return MapToScreen(y, level.offsetY, level.scale); }
+inline float ScreenX(const Level& level, float x) { return MapToScreen(x, level.offsetX, level.scale); }
+inline float ScreenY(const Level& level, float y) { return MapToScreen(y, level.offsetY, level.scale); }
 
 // The recursive walk: near child first, the far child under the far-side rule.
-inline void Walk(const Framebuffer& fb, const Level& level, const ViewerState& viewer, uint16_t reference,
+inline void Walk(const Framebuffer& fb, const Level& level, const ViewerState& viewer, uint32_t reference,
                  int32_t depth, int32_t& drawn) {
     int32_t mx = ScreenToMapUnits(viewer.playerX, level.offsetX, level.scale);
     int32_t my = ScreenToMapUnits(viewer.playerY, level.offsetY, level.scale);
-    if (!(reference & 0x8000)) {
-        const MapNode& node = level.nodes[reference];
+    if (!(reference & kSubsectorChild)) {
+        const BspNode& node = level.nodes[reference];
         bool left = (float(my) - node.y) * float(node.dx) - (float(mx) - node.x) * float(node.dy) > 0;
         if (depth + 1 >= level.maxDepth) return;
         Walk(fb, level, viewer, left ? node.leftChild : node.rightChild, depth + 1, drawn);
@@ -98,17 +98,17 @@ inline void Walk(const Framebuffer& fb, const Level& level, const ViewerState& v
             Walk(fb, level, viewer, left ? node.rightChild : node.leftChild, depth + 1, drawn);
         return;
     }
-    int32_t index = reference == 0xFFFF ? 0 : reference & 0x7FFF;
-    if (index >= level.numSubsectors || drawn >= level.maxDraw) return;
+    uint32_t index = reference & ~kSubsectorChild;
+    if (index >= level.subsectors.size() || drawn >= level.maxDraw) return;
     ++drawn;
-    const MapSubsector& subsector = level.subsectors[index];
-    for (int32_t i = subsector.firstSeg; i < subsector.firstSeg + subsector.segCount; ++i) {
-        const MapSeg& seg = level.segs[i];
+    const BspSubsector& subsector = level.subsectors[index];
+    for (int64_t i = subsector.firstSeg; i < subsector.firstSeg + subsector.segCount; ++i) {
+        const BspSeg& seg = level.segs[size_t(i)];
         const MapLinedef& linedef = level.linedefs[seg.linedef];
-        int32_t side = seg.direction ? linedef.backSidedef : linedef.frontSidedef;
-        const MapSector& sector = level.sectors[level.sidedefs[side].sector];
-        const MapVertex& a = level.vertexes[seg.startVertex];
-        const MapVertex& b = level.vertexes[seg.endVertex];
+        int32_t side = seg.backSide ? linedef.backSidedef : linedef.frontSidedef;
+        const MapSector& sector = level.sectors[size_t(level.sidedefs[size_t(side)].sector)];
+        const SegVertex& a = level.segVertexes[seg.startVertex];
+        const SegVertex& b = level.segVertexes[seg.endVertex];
         float ceiling = sector.ceilingHeight, floor = sector.floorHeight;
         reference::DrawWallSegment(fb, viewer, ScreenX(level, a.x), ScreenY(level, a.y), ScreenX(level, b.x),
                                    ScreenY(level, b.y), ceiling, floor);
@@ -120,13 +120,13 @@ inline void RenderFrame(const Framebuffer& fb, const Level& level, ViewerState& 
     std::memset(fb.pixels, 0xFF, size_t(fb.width) * size_t(fb.height) * 4);
     FormatStatusLine(statusLine, level.maxDepth, level.maxDraw, viewer.playerX, viewer.playerY);
     DrawStatusText(fb, font, statusLine);
-    for (int32_t i = 0; i < level.numLinedefs; ++i) {
+    for (size_t i = 0; i < level.linedefs.size(); ++i) {
         const MapVertex& a = level.vertexes[level.linedefs[i].startVertex];
         const MapVertex& b = level.vertexes[level.linedefs[i].endVertex];
         Line(fb, TruncToInt32(ScreenX(level, a.x)), TruncToInt32(ScreenY(level, a.y)),
              TruncToInt32(ScreenX(level, b.x)), TruncToInt32(ScreenY(level, b.y)));
     }
-    for (int32_t i = 0; i < level.numThings; ++i) {
+    for (size_t i = 0; i < level.things.size(); ++i) {
         const MapThing& thing = level.things[i];
         float sx = ScreenX(level, thing.x), sy = ScreenY(level, thing.y);
         if (thing.type == 1 && viewer.playerStartPending) {
@@ -138,7 +138,7 @@ inline void RenderFrame(const Framebuffer& fb, const Level& level, ViewerState& 
         DrawThingMarker(fb, thing.type, sx, sy);
     }
     int32_t drawn = 0;
-    Walk(fb, level, viewer, uint16_t(level.numNodes - 1), 0, drawn);
+    Walk(fb, level, viewer, level.rootReference, 0, drawn);
     DrawRect(fb, TruncToInt32(viewer.playerX - 6), TruncToInt32(viewer.playerY - 6),
              TruncToInt32(viewer.playerX + 6), TruncToInt32(viewer.playerY + 6), 0x0000FF);
 }

@@ -100,10 +100,10 @@ struct BspWalkTest : testing::Test {
         level.scale = 10, level.offsetX = level.offsetY = 0, level.maxDepth = 100, level.maxDraw = 250, level.drawFarSides = 1;
     }
     // One walk from reference (the root by default): subsectorsDrawn, and the walls on the centre row.
-    std::pair<int32_t, V> Drawn(int32_t reference = -1) {
+    std::pair<int32_t, V> Drawn(int64_t reference = -1) {
         picture = TestPicture(800, 600);
-        BspWalk walk{level, viewer, picture.framebuffer};
-        WalkBspNode(walk, uint16_t(reference < 0 ? level.numNodes - 1 : reference), 0);
+        BspWalk walk(level, viewer, picture.framebuffer);
+        WalkBspNode(walk, reference < 0 ? level.rootReference : uint32_t(reference), 0);
         V walls;
         for (int32_t k = 0; k < 5; ++k) if (picture.At(400 + int32_t((20 * k - 36) * 5.12f), 300) == 0) walls.push_back(k);
         return {walk.subsectorsDrawn, walls};
@@ -141,8 +141,7 @@ TEST_F(BspWalkTest, WalkOrderFarSideRuleDepthTiesAndCycles) {
 
 TEST_F(BspWalkTest, SubsectorsSegsAndTheDrawLimit) {
     Load(WallMap(ThreeNodes()));
-    EXPECT_EQ(Drawn(0xFFFF), D(1, {0}));  // 0xFFFF names subsector 0
-    EXPECT_EQ(Drawn(Sub(4)), D(1, {4}));
+    EXPECT_EQ(Drawn(kSubsectorChild | 4), D(1, {4}));
     Load(WallMap({}));  // no nodes: the root is 0xFFFF, and no depth limit applies to a subsector
     level.maxDepth = 0;
     EXPECT_EQ(Drawn(), D(1, {0}));
@@ -163,7 +162,7 @@ TEST_F(BspWalkTest, SubsectorsSegsAndTheDrawLimit) {
     Load(map);
     EXPECT_EQ(Drawn(), D(2, {0}));
     EXPECT_EQ(picture.BlackRuns({400 + int32_t(-36 * 5.12f)}), Runs{kFull});  // height 128, not sector 0's 64
-    EXPECT_EQ(Drawn(Sub(2)), D(1, {}));
+    EXPECT_EQ(Drawn(kSubsectorChild | 2), D(1, {}));
 }
 
 TEST(PlayerInBox, BordersCountEitherOrderAndPositionsWrapTo16Bits) {
@@ -238,8 +237,8 @@ TEST(RenderFrame, EveryFreedoomMapRendersFromItsPlayerStartInBothWallModes) {
         StartViewerQuietly(viewer, wad, FontPath());
         viewer.framebuffer = picture.framebuffer;
         const Level& level = viewer.level;
-        const MapThing* start = std::ranges::find(level.things, level.things + level.numThings, 1, &MapThing::type);
-        ASSERT_LT(start, level.things + level.numThings);
+        auto start = std::ranges::find(level.things, 1, &MapThing::type);
+        ASSERT_NE(start, level.things.end());
         float x = MapToScreen(start->x, level.offsetX, level.scale), y = MapToScreen(start->y, level.offsetY, level.scale);
         const uint32_t* centreRow = picture.framebuffer.pixels + kHeight / 2 * kWidth;  // every wall crosses it
         auto centreBlack = [&](uint8_t solid, int32_t maxDraw) {

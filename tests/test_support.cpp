@@ -87,7 +87,9 @@ std::vector<TestLump> BuildMapLumps(const TestMap& map) {
 }
 
 void LoadLevelFromBytes(Level& level, const Bytes& wad, int32_t mapIndex) {
-    LoadLevelFromImage(level, mapIndex, WadImageFromBytes(wad.data(), wad.size()));
+    WadImage* image = WadImageFromBytes(wad.data(), wad.size());
+    LoadLevel(level, LevelFile{"test.wad", image}, kMapTable[mapIndex].name, MarkerSearch::kTableName);
+    FreeWadImage(image);
 }
 
 std::string ReadFile(const std::string& path) {

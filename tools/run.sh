@@ -13,11 +13,12 @@ mkdir -p "$workdir"
 ln -sf /usr/share/games/doom/freedoom1.wad "$workdir/DOOM1.WAD"
 cp assets/font.bmp "$workdir/font.bmp"
 cd "$workdir"
-# The window, when there is a display it can open on; the viewer opens E1M1.
+# The window, when there is a display it can open on: E1M1 fitted to the window,
+# so the whole map shows beside the walls; keypad plus and minus step through all 36 maps.
 if [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]]; then
-  ../viewer/app/sdl/wadscope && exit 0
+  ../viewer/app/sdl/wadscope --map E1M1 --fit && exit 0
   echo "The viewer could not open a window; rendering a picture instead." >&2
 fi
 shot="$PWD/E1M1.png"
-../viewer/app/headless/wadscope-render --map E1M1 "$shot"
+../viewer/app/headless/wadscope-render --map E1M1 --fit "$shot"
 echo "No display: rendered Freedoom's E1M1 to $shot"

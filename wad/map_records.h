@@ -1,5 +1,6 @@
-// The eight map records as they lie in the level file. Every field is a
-// little-endian byte pair read in place, so a record may start at any byte.
+// The eight map records as they lie in the level file, every field a
+// little-endian byte pair, so a record may start at any byte; and the BSP tree
+// as the walk reads it, widened at load from the classic or the extended records.
 #pragma once
 #include <cstdint>
 
@@ -71,3 +72,31 @@ static_assert(sizeof(MapSector) == 26 && alignof(MapSector) == 1);
 static_assert(sizeof(MapSeg) == 12 && alignof(MapSeg) == 1);
 static_assert(sizeof(MapSubsector) == 4 && alignof(MapSubsector) == 1);
 static_assert(sizeof(MapNode) == 28 && alignof(MapNode) == 1);
+
+// A vertex a seg may name, in map units: VERTEXES, then the extended nodes' own
+// vertexes, whose 16.16 fixed-point positions are kept to float precision.
+struct SegVertex {
+    float x, y;
+};
+
+// A seg of either node format. Indices that name no record are kept as they are
+// (a classic negative index becomes a huge one) and skipped by the walk.
+struct BspSeg {
+    uint32_t startVertex, endVertex;  // into the level's segVertexes
+    uint32_t linedef;
+    uint8_t backSide;                 // on the linedef's back side (classic direction, extended side)
+};
+
+// Segs firstSeg to firstSeg + segCount - 1; a classic subsector's values are signed.
+struct BspSubsector {
+    int64_t firstSeg, segCount;
+};
+
+// A child with bit 31 set names a subsector (low 31 bits), otherwise a node.
+constexpr uint32_t kSubsectorChild = 0x80000000u;
+
+struct BspNode {
+    int16_t x, y, dx, dy;
+    NodeBox rightBox, leftBox;  // as the file stores them in both formats
+    uint32_t rightChild, leftChild;
+};

@@ -1,4 +1,4 @@
-// The level file held whole in memory, and the map-scoped lump lookup.
+// The level file held whole in memory.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -20,12 +20,8 @@ WadImage* WadImageFromBytes(const uint8_t* data, size_t size);
 
 void FreeWadImage(WadImage* image);
 
-// True when the image is long enough for a header and starts with "IWAD" or "PWAD".
-bool HasWadHeader(const WadImage* image);
-
-// Finds lumpName among the entries from mapName's marker on (both by substring
-// match of the entry's name). When *image is null the file at wadPath is loaded
-// into it first. Returns a pointer into the image, or null; *lumpSize is written
-// only when a lump is found.
-const uint8_t* FindLump(const char* mapName, const char* lumpName, uint32_t* lumpSize,
-                        WadImage** image, const char* wadPath = kDefaultWadPath);
+// Little-endian fields of the file, read byte by byte.
+inline uint32_t ReadUInt32(const uint8_t* bytes) {
+    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+}
+inline uint16_t ReadUInt16(const uint8_t* bytes) { return uint16_t(bytes[0] | bytes[1] << 8); }

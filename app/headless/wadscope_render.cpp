@@ -1,9 +1,16 @@
 // wadscope-render: renders exactly what the viewer's window would show, to PNG.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/headless/key_script.h"
 #include "app/headless/png_file.h"
 #include "app/key_commands.h"
@@ -11,16 +18,32 @@
 
 namespace {
 
+// The framebuffer's pixels, not cleared (every frame starts by clearing them),
+// in huge pages where the system offers them: a large frame would otherwise
+// spend much of a shot's time on the first touch of each small page.
+struct FramePixels {
+    static constexpr size_t kHugePage = size_t(2) << 20;
+    uint32_t* pixels;
+    explicit FramePixels(size_t count) {
+        size_t bytes = (count * sizeof(uint32_t) + kHugePage - 1) / kHugePage * kHugePage;
+        pixels = static_cast<uint32_t*>(std::aligned_alloc(kHugePage, bytes));
+        if (!pixels) throw std::bad_alloc();
+        madvise(pixels, bytes, MADV_HUGEPAGE);  // only advice: without it the pages are small
+    }
+    ~FramePixels() { std::free(pixels); }
+};
+
 const char* const kUsage =
-    "usage: wadscope-render [--wad PATH] [--font PATH] [--size WxH] [--map NAME|INDEX] "
-    "[--keys SCRIPT] OUTPUT.png";
+    "usage: wadscope-render [--wad PATH] [--map NAME|INDEX|all] [--fit] [--font PATH] [--size WxH] "
+    "[--keys SCRIPT] OUTPUT.png|OUTDIR";
 
 struct Options {
-    const char* wadPath = kDefaultWadPath;
+    CommandLine commandLine;
     const char* fontPath = kDefaultFontPath;
     int32_t width = 800;
     int32_t height = 600;
-    int32_t mapIndex = 0;
+    int32_t tableRow = -1;  // --map INDEX: a row of the built-in table
+    bool allMaps = false;   // --map all: every map of the file into OUTDIR
     std::vector<ScriptStep> script;
     const char* outputPath = nullptr;
 };
@@ -35,14 +58,17 @@ void PrintHelp() {
     std::printf(
         "Renders one frame of the Wadscope viewer to an 8-bit RGB PNG: start-up as the\n"
         "window does it, a first frame, the key script, then the frame that is written.\n\n"
-        "  --wad PATH        level file (default DOOM1.WAD in the working directory)\n"
+        "%s"
+        "  --map INDEX       0 to 8: a row of the built-in map table (E1M1 to E1M9)\n"
+        "  --map all         every map of the file, each as a run of its own, into\n"
+        "                    OUTDIR/NAME.png; the level file is read once\n"
         "  --font PATH       16 x 16 glyph atlas (default font.bmp in the working directory)\n"
         "  --size WxH        framebuffer size, each from 1 to 16384 (default 800x600)\n"
-        "  --map NAME|INDEX  E1M1 to E1M9, or 0 to 8 (default E1M1)\n"
         "  --keys SCRIPT     space-separated key presses: a key name or a decimal\n"
         "                    virtual-key code, optionally followed by *N for N presses,\n"
         "                    or the word 'frame' to compose a frame at that point\n\n"
-        "Key names:");
+        "Key names:",
+        kSharedOptionsHelp);
     for (const KeyName& key : kKeyNames) std::printf(" %s", key.name);
     std::printf("\n");
 }
@@ -57,46 +83,26 @@ bool ParseDimension(const std::string& text, int32_t& value) {
 bool ParseSize(const std::string& text, Options& options) {
     size_t x = text.find('x');
     if (x == std::string::npos) return false;
-    return ParseDimension(text.substr(0, x), options.width) &&
-           ParseDimension(text.substr(x + 1), options.height);
-}
-
-bool ParseMap(const std::string& text, int32_t& mapIndex) {
-    for (int32_t i = 0; i < kMapCount; ++i) {
-        if (text == kMapTable[i].name || text == std::to_string(i)) {
-            mapIndex = i;
-            return true;
-        }
-    }
-    return false;
+    return ParseDimension(text.substr(0, x), options.width) && ParseDimension(text.substr(x + 1), options.height);
 }
 
 // Returns -1 when the options are good, otherwise the exit code.
 int ParseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
+        std::string problem;
+        OptionTaken shared = TakeSharedOption(argc, argv, i, options.commandLine, problem);
+        if (shared == OptionTaken::kBad) return BadArgument(problem);
+        if (shared == OptionTaken::kYes) continue;
         std::string argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
-            PrintHelp();
-            return 0;
-        }
-        bool takesValue = argument == "--wad" || argument == "--font" || argument == "--size" ||
-                          argument == "--map" || argument == "--keys";
+        bool takesValue = argument == "--font" || argument == "--size" || argument == "--keys";
         if (takesValue && i + 1 >= argc) return BadArgument(argument + " needs a value");
-        if (argument == "--wad") {
-            options.wadPath = argv[++i];
-        } else if (argument == "--font") {
+        if (argument == "--font") {
             options.fontPath = argv[++i];
         } else if (argument == "--size") {
             if (!ParseSize(argv[++i], options))
-                return BadArgument(std::string("bad --size '") + argv[i] +
-                                   "' (expected WxH, each from 1 to 16384)");
-        } else if (argument == "--map") {
-            if (!ParseMap(argv[++i], options.mapIndex))
-                return BadArgument(std::string("bad --map '") + argv[i] +
-                                   "' (expected E1M1 to E1M9 or 0 to 8)");
+                return BadArgument(std::string("bad --size '") + argv[i] + "' (expected WxH, each from 1 to 16384)");
         } else if (argument == "--keys") {
-            std::string error;
-            if (!ParseKeyScript(argv[++i], options.script, error)) return BadArgument(error);
+            if (!ParseKeyScript(argv[++i], options.script, problem)) return BadArgument(problem);
         } else if (argument.size() > 1 && argument[0] == '-') {
             return BadArgument("unknown option '" + argument + "'");
         } else if (options.outputPath) {
@@ -105,24 +111,107 @@ int ParseOptions(int argc, char** argv, Options& options) {
             options.outputPath = argv[i];
         }
     }
-    if (!options.outputPath) return BadArgument("no output file");
+    if (options.commandLine.help) {
+        PrintHelp();
+        return 0;
+    }
+    if (const char* map = options.commandLine.mapName) {
+        uint32_t row = 0;
+        options.allMaps = std::strcmp(map, "all") == 0;
+        if (ParseWholeNumber(map, 0, kMapCount - 1, row)) {
+            // A row of the table, whatever the file holds; fitted, it is a map of the file like any other.
+            if (options.commandLine.fit) options.commandLine.mapName = kMapTable[row].name;
+            else options.tableRow = int32_t(row);
+        }
+    }
+    if (!options.outputPath) return BadArgument(options.allMaps ? "no output folder" : "no output file");
     return -1;
 }
 
-// The level messages have been printed by the load; say in one line why we stop.
-bool LevelLoaded(const Level& level, const Options& options) {
-    const char* map = kMapTable[options.mapIndex].name;
-    if (!level.image) {
-        std::fprintf(stderr, "wadscope-render: cannot read level file %s\n", options.wadPath);
-    } else if (!HasWadHeader(level.image)) {
-        std::fprintf(stderr, "wadscope-render: %s is not a WAD file\n", options.wadPath);
-    } else if (!level.vertexes && !level.linedefs && !level.things && !level.sidedefs &&
-               !level.sectors && !level.segs && !level.subsectors && !level.nodes) {
-        std::fprintf(stderr, "wadscope-render: %s has no map %s\n", options.wadPath, map);
-    } else {
-        return true;
+// The load's messages have been printed on standard output; say in one line why we stop.
+bool LevelLoaded(const Level& level, const char* wadPath, const std::string& map) {
+    switch (level.status) {
+        case LevelStatus::kLoaded: return true;
+        case LevelStatus::kUnreadable: std::fprintf(stderr, "wadscope-render: cannot read level file %s\n", wadPath); break;
+        case LevelStatus::kInvalid: std::fprintf(stderr, "wadscope-render: %s is not a WAD file\n", wadPath); break;
+        case LevelStatus::kNoSuchMap: std::fprintf(stderr, "wadscope-render: %s has no map %s\n", wadPath, map.c_str()); break;
+        case LevelStatus::kNotDoomFormat:
+            std::fprintf(stderr, "wadscope-render: %s of %s is not in a format Wadscope reads\n", map.c_str(), wadPath);
+            break;
     }
     return false;
+}
+
+std::string ShownMapName(const Viewer& viewer) {
+    if (viewer.fileMaps.empty()) return kMapTable[viewer.state.mapIndex].name;
+    return viewer.fileMaps[size_t(viewer.state.mapIndex)];
+}
+
+// One run: start-up as the window does it, the first frame, the key script, the
+// last frame, the PNG. Returns the exit code.
+int RenderShot(Viewer& viewer, const Options& options, uint32_t* pixels, const std::string& outputPath) {
+    if (!LevelLoaded(viewer.level, viewer.wadFile.path, ShownMapName(viewer))) return 1;
+    viewer.framebuffer = {options.width, options.height, pixels};
+    ComposeFrame(viewer);  // the first timer tick
+    for (const ScriptStep& step : options.script) {
+        if (step.composeFrame) {
+            ComposeFrame(viewer);
+            continue;
+        }
+        for (uint32_t press = 0; press < step.presses; ++press) ApplyKeyCommand(viewer, nullptr, step.virtualKey);
+    }
+    ComposeFrame(viewer);
+    if (!WritePng(outputPath.c_str(), viewer.framebuffer)) {
+        std::fprintf(stderr, "wadscope-render: cannot write %s\n", outputPath.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+// --map all: the file read once, then every map as a run of its own.
+int RenderAllMaps(const Options& options, uint32_t* pixels) {
+    const char* wadPath = options.commandLine.wadPath ? options.commandLine.wadPath : kDefaultWadPath;
+    WadImage* image = LoadWadImage(wadPath, nullptr);
+    if (!image) {
+        std::fprintf(stderr, "wadscope-render: cannot read level file %s\n", wadPath);
+        return 1;
+    }
+    LevelFile file{wadPath, image};
+    std::vector<std::string> maps = ListMaps(ReadLevelFileDirectory(file));
+    std::error_code error;
+    std::filesystem::create_directories(options.outputPath, error);
+    if (maps.empty() || !std::filesystem::is_directory(options.outputPath)) {
+        std::fprintf(stderr, maps.empty() ? "wadscope-render: %s has no maps\n" : "wadscope-render: cannot make folder %s\n",
+                     maps.empty() ? wadPath : options.outputPath);
+        FreeWadImage(image);
+        return 1;
+    }
+    bool progress = isatty(STDERR_FILENO);
+    int failed = 0;
+    Viewer viewer;
+    for (size_t k = 0; k < maps.size(); ++k) {
+        if (progress) std::fprintf(stderr, "\r[%zu/%zu] %-8s", k + 1, maps.size(), maps[k].c_str());
+        CommandLine commandLine = options.commandLine;
+        commandLine.mapName = maps[k].c_str();
+        StartMap start;
+        std::string problem;
+        ChooseStartMap(commandLine, file, start, problem);
+        // Each map starts from the start values, as a separate run would; the font is read once.
+        if (k == 0)
+            StartViewer(viewer, file, start, options.fontPath);
+        else
+            RestartViewer(viewer, file, start);
+        std::string outputPath = (std::filesystem::path(options.outputPath) / (maps[k] + ".png")).string();
+        if (RenderShot(viewer, options, pixels, outputPath) != 0) {
+            if (progress) std::fprintf(stderr, "\n");
+            std::fprintf(stderr, "wadscope-render: %s skipped\n", maps[k].c_str());
+            ++failed;
+        }
+    }
+    if (progress) std::fprintf(stderr, "\n");
+    CloseViewer(viewer);
+    FreeWadImage(image);
+    return failed > 0 ? 1 : 0;
 }
 
 }  // namespace
@@ -132,33 +221,26 @@ int main(int argc, char** argv) {
     int status = ParseOptions(argc, argv, options);
     if (status >= 0) return status;
 
+    FramePixels frame(size_t(options.width) * size_t(options.height));
+    uint32_t* pixels = frame.pixels;
+    if (options.allMaps) {
+        status = RenderAllMaps(options, pixels);
+        std::fflush(stdout);
+        return status;
+    }
+    LevelFile file{options.commandLine.wadPath ? options.commandLine.wadPath : kDefaultWadPath, nullptr};
+    StartMap start;
+    std::string problem;
+    if (options.tableRow >= 0) {
+        start.mapIndex = options.tableRow;  // a row of the table, whatever the file holds
+    } else if (!ChooseStartMap(options.commandLine, file, start, problem)) {
+        std::fprintf(stderr, "wadscope-render: %s\n", problem.c_str());
+        return 1;
+    }
     Viewer viewer;
-    viewer.state.mapIndex = options.mapIndex;
-    StartViewer(viewer, options.wadPath, options.fontPath);
-    if (!LevelLoaded(viewer.level, options)) {
-        CloseViewer(viewer);
-        return 1;
-    }
-
-    std::vector<uint32_t> pixels(size_t(options.width) * size_t(options.height));
-    viewer.framebuffer = {options.width, options.height, pixels.data()};
-    ComposeFrame(viewer);  // the first timer tick
-    for (const ScriptStep& step : options.script) {
-        if (step.composeFrame) {
-            ComposeFrame(viewer);
-            continue;
-        }
-        for (uint32_t press = 0; press < step.presses; ++press)
-            ApplyKeyCommand(viewer, nullptr, step.virtualKey);
-    }
-    ComposeFrame(viewer);
-
-    bool written = WritePng(options.outputPath, viewer.framebuffer);
+    StartViewer(viewer, file, start, options.fontPath);
+    status = RenderShot(viewer, options, pixels, options.outputPath);
     CloseViewer(viewer);  // leak checkers see a clean exit
-    if (!written) {
-        std::fprintf(stderr, "wadscope-render: cannot write %s\n", options.outputPath);
-        return 1;
-    }
     std::fflush(stdout);
-    return 0;
+    return status;
 }

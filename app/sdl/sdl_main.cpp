@@ -6,13 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "app/key_commands.h"
 #include "app/viewer.h"
 
 namespace {
 
-const char* const kWindowTitle = "Wadscope3D";
 constexpr int kStartWidth = 800;
 constexpr int kStartHeight = 600;
 constexpr Uint64 kTickMilliseconds = 16;
@@ -124,8 +124,12 @@ bool HandleEvent(const SDL_Event& event, const WindowCalls& windowCalls) {
         case SDL_KEYDOWN: {  // auto-repeat included: every repeat is one more command
             // Alt combinations are system keys on Windows and never reach the viewer.
             if ((event.key.keysym.mod & KMOD_ALT) && !(event.key.keysym.mod & KMOD_CTRL)) break;
-            if (uint32_t virtualKey = VirtualKeyOf(event.key.keysym))
+            if (uint32_t virtualKey = VirtualKeyOf(event.key.keysym)) {
                 ApplyKeyCommand(viewer, &windowCalls, virtualKey);
+                // In file mode the title names the map, which a map key may have changed.
+                std::string title = ViewerTitle(viewer);
+                if (title != SDL_GetWindowTitle(shell.window)) SDL_SetWindowTitle(shell.window, title.c_str());
+            }
             break;
         }
         default: break;
@@ -135,8 +139,27 @@ bool HandleEvent(const SDL_Event& event, const WindowCalls& windowCalls) {
 
 }  // namespace
 
-int main(int, char*[]) {
-    StartViewer(viewer, kDefaultWadPath, kDefaultFontPath);
+int main(int argc, char* argv[]) {
+    CommandLine commandLine;
+    std::string problem;
+    if (!ParseCommandLine(argc, argv, commandLine, problem)) {
+        std::fprintf(stderr, "wadscope: %s (see wadscope --help)\n", problem.c_str());
+        return 2;
+    }
+    if (commandLine.help) {
+        std::printf("usage: wadscope [--wad PATH] [--map NAME] [--fit]\n\n"
+                    "The Wadscope viewer in a window of its own. With no option it opens DOOM1.WAD\n"
+                    "and font.bmp in the working directory on E1M1, as always.\n\n%s",
+                    kSharedOptionsHelp);
+        return 0;
+    }
+    LevelFile wadFile{commandLine.wadPath ? commandLine.wadPath : kDefaultWadPath, nullptr};
+    StartMap start;
+    if (!ChooseStartMap(commandLine, wadFile, start, problem)) {
+        std::fprintf(stderr, "wadscope: %s\n", problem.c_str());
+        return 1;
+    }
+    StartViewer(viewer, wadFile, start, kDefaultFontPath);
 
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "wadscope: cannot start SDL: %s\n", SDL_GetError());
@@ -153,7 +176,7 @@ int main(int, char*[]) {
     }
     // One to one copies only; never filter.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    shell.window = SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+    shell.window = SDL_CreateWindow(ViewerTitle(viewer).c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                     kStartWidth, kStartHeight,
                                     SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
     // Hidden until the renderer exists: making it may replace the native window.

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 #include "app/key_commands.h"
 #include "app/viewer.h"
@@ -11,7 +12,6 @@
 namespace {
 
 const char* const kWindowClassName = "Wadscope3D";
-const char* const kWindowTitle = "Wadscope3D";
 // The core names the styles without the Windows headers; these are they.
 static_assert(kViewerWindowStyle == WS_OVERLAPPEDWINDOW && kCaptionStyleBits == WS_CAPTION &&
               kBorderlessWindowStyle == (WS_POPUP | WS_VISIBLE));
@@ -21,6 +21,9 @@ constexpr size_t kFirstFramebufferBytes = 2048;
 
 Viewer viewer;
 uint8_t framebufferReady = 0;  // set by the first WM_SIZE; ticks wait for it
+// What the command line chose: the level file and the map to start on.
+LevelFile startFile;
+StartMap startMap;
 
 uint32_t SetViewerWindowStyle(void* window, uint32_t style) {
     return uint32_t(SetWindowLongA(static_cast<HWND>(window), GWL_STYLE, LONG(style)));
@@ -54,6 +57,14 @@ void ResizeFramebuffer(uint16_t width, uint16_t height) {
     framebufferReady = 1;
 }
 
+// In file mode the title names the map and the file; in table mode it stays "Wadscope3D".
+void ShowTitle(HWND window) {
+    std::string title = ViewerTitle(viewer);
+    char shown[256] = "";
+    GetWindowTextA(window, shown, sizeof shown);
+    if (title != shown) SetWindowTextA(window, title.c_str());
+}
+
 }  // namespace
 
 void PresentFrame(HDC deviceContext) {
@@ -72,7 +83,8 @@ void PresentFrame(HDC deviceContext) {
 LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE: {
-            StartViewer(viewer, kDefaultWadPath, kDefaultFontPath);
+            StartViewer(viewer, startFile, startMap, kDefaultFontPath);
+            ShowTitle(window);
             Framebuffer& framebuffer = viewer.framebuffer;
             framebuffer.pixels = static_cast<uint32_t*>(std::malloc(
                 size_t(framebuffer.height) * size_t(framebuffer.width) * 4 + kFirstFramebufferBytes));
@@ -97,6 +109,7 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_KEYDOWN: {
             WindowCalls calls{window, SetViewerWindowStyle, PlaceViewerWindowTopLeftTopmost};
             ApplyKeyCommand(viewer, &calls, uint32_t(wParam));
+            ShowTitle(window);  // a map key may have changed the map the title names
             return 0;
         }
         case WM_TIMER:
@@ -112,7 +125,21 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     }
 }
 
+// A GUI program has no console to print on: problems and help go to a message box.
+int Tell(const std::string& text, int exitCode) {
+    MessageBoxA(nullptr, text.c_str(), kWindowTitle, MB_OK | (exitCode == 0 ? MB_ICONINFORMATION : MB_ICONERROR));
+    return exitCode;
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    CommandLine commandLine;
+    std::string problem;
+    if (!ParseCommandLine(__argc, __argv, commandLine, problem)) return Tell("wadscope: " + problem, 2);
+    if (commandLine.help)
+        return Tell(std::string("usage: wadscope [--wad PATH] [--map NAME] [--fit]\n\n") + kSharedOptionsHelp, 0);
+    startFile = {commandLine.wadPath ? commandLine.wadPath : kDefaultWadPath, nullptr};
+    if (!ChooseStartMap(commandLine, startFile, startMap, problem)) return Tell("wadscope: " + problem, 1);
+
     WNDCLASSA windowClass = {};
     windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);

@@ -1,0 +1,95 @@
+#include "app/command_line.h"
+
+#include <cstring>
+
+#include "wad/wad_directory.h"
+
+const char* const kSharedOptionsHelp =
+    "  --wad PATH        level file (default DOOM1.WAD in the working directory)\n"
+    "  --map NAME        the map to start on, any map of the file (default E1M1,\n"
+    "                    or the file's first map when it has no E1M1)\n"
+    "  --fit             fit every map into the window; keypad plus and minus then\n"
+    "                    step through all of the file's maps\n"
+    "  --help            this text\n";
+
+OptionTaken TakeSharedOption(int argc, char** argv, int& index, CommandLine& commandLine, std::string& problem) {
+    std::string option = argv[index];
+    if (option == "--fit") {
+        commandLine.fit = true;
+    } else if (option == "--help" || option == "-h") {
+        commandLine.help = true;
+    } else if (option == "--wad" || option == "--map") {
+        if (index + 1 >= argc) {
+            problem = option + " needs a value";
+            return OptionTaken::kBad;
+        }
+        (option == "--wad" ? commandLine.wadPath : commandLine.mapName) = argv[++index];
+    } else {
+        return OptionTaken::kNotShared;
+    }
+    return OptionTaken::kYes;
+}
+
+bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::string& problem) {
+    for (int index = 1; index < argc; ++index) {
+        switch (TakeSharedOption(argc, argv, index, commandLine, problem)) {
+            case OptionTaken::kYes: break;
+            case OptionTaken::kBad: return false;
+            case OptionTaken::kNotShared:
+                problem = std::string(argv[index]).rfind('-', 0) == 0 ? "unknown option '" + std::string(argv[index]) + "'"
+                                                                       : "unexpected argument '" + std::string(argv[index]) + "'";
+                return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+int32_t TableRowNamed(const std::string& name) {
+    for (int32_t row = 0; row < kMapCount; ++row)
+        if (name == kMapTable[row].name) return row;
+    return -1;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : " ") + name;
+    return text;
+}
+
+}  // namespace
+
+bool ChooseStartMap(const CommandLine& commandLine, const LevelFile& file, StartMap& start, std::string& problem) {
+    start = {};
+    if (!commandLine.wadPath && !commandLine.mapName && !commandLine.fit) return true;
+    WadDirectory directory = ReadLevelFileDirectory(file);
+    switch (directory.status) {
+        case DirectoryStatus::kUnreadable: problem = std::string("cannot read level file ") + file.path; return false;
+        case DirectoryStatus::kInvalid: problem = std::string(file.path) + " is not a WAD file"; return false;
+        default: break;
+    }
+    std::vector<std::string> maps = ListMaps(directory);
+    if (maps.empty()) {
+        problem = std::string(file.path) + " has no maps";
+        return false;
+    }
+    int32_t entry = FindMapEntry(directory, commandLine.mapName ? commandLine.mapName : "E1M1");
+    if (entry < 0 && commandLine.mapName) {
+        problem = std::string(file.path) + " has no map " + commandLine.mapName + "; its maps: " + Joined(maps);
+        return false;
+    }
+    std::string name = entry >= 0 ? LumpAt(directory, entry).name : maps.front();
+    int32_t row = TableRowNamed(name);
+    if (row >= 0 && entry >= 0 && !commandLine.fit) {
+        start.mapIndex = row;
+        return true;
+    }
+    start.fileMaps = std::move(maps);
+    for (size_t k = 0; k < start.fileMaps.size(); ++k)
+        if (start.fileMaps[k] == name) {
+            start.mapIndex = int32_t(k);
+            break;
+        }
+    return true;
+}

@@ -1,0 +1,115 @@
+#include "wad/extended_nodes.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Reads the data front to back; a count is taken only once the bytes of all
+// its records are known to be there, so a lying count allocates nothing.
+struct Reader {
+    const uint8_t* data;
+    size_t size;
+    size_t at = 0;
+
+    bool Holds(uint64_t count, uint64_t recordSize) const { return count <= (size - at) / recordSize; }
+    uint32_t UInt32() { return at += 4, ReadUInt32(data + at - 4); }
+    uint16_t UInt16() { return at += 2, ReadUInt16(data + at - 2); }
+    int16_t Int16() { return int16_t(UInt16()); }
+    uint8_t UInt8() { return data[at++]; }
+    NodeBox Box() {
+        NodeBox box;
+        std::memcpy(&box, data + at, sizeof box);
+        at += sizeof box;
+        return box;
+    }
+};
+
+constexpr size_t kNewVertexSize = 8, kSegSize = 11, kNodeSize = 32;
+
+// 16.16 fixed point to the nearest float: the conversion rounds once, the scale is exact.
+float FromFixed(uint32_t fixed) { return float(int32_t(fixed)) / 65536.0f; }
+
+}  // namespace
+
+const char* ReadExtendedNodes(const uint8_t* data, size_t size, Level& level) {
+    const char* const cutShort = "extended nodes cut short";
+    Reader reader{data, size};
+    if (!reader.Holds(2, 4)) return cutShort;
+    uint32_t originalVertexes = reader.UInt32();
+    uint32_t newVertexes = reader.UInt32();
+    if (originalVertexes > level.vertexes.size()) return "extended nodes that name more vertexes than VERTEXES holds";
+    if (!reader.Holds(newVertexes, kNewVertexSize)) return cutShort;
+    for (uint32_t i = 0; i < originalVertexes; ++i)
+        level.segVertexes.push_back({float(level.vertexes[i].x), float(level.vertexes[i].y)});
+    for (uint32_t i = 0; i < newVertexes; ++i) {
+        float x = FromFixed(reader.UInt32());
+        level.segVertexes.push_back({x, FromFixed(reader.UInt32())});
+    }
+
+    if (!reader.Holds(1, 4)) return cutShort;
+    uint32_t subsectorCount = reader.UInt32();
+    if (!reader.Holds(subsectorCount, 4)) return cutShort;
+    int64_t firstSeg = 0;  // each subsector's segs follow the ones before it
+    for (uint32_t i = 0; i < subsectorCount; ++i) {
+        int64_t segCount = reader.UInt32();
+        level.subsectors.push_back({firstSeg, segCount});
+        firstSeg += segCount;
+    }
+
+    if (!reader.Holds(1, 4)) return cutShort;
+    uint32_t segCount = reader.UInt32();
+    if (!reader.Holds(segCount, kSegSize)) return cutShort;
+    for (uint32_t i = 0; i < segCount; ++i) {
+        uint32_t start = reader.UInt32(), end = reader.UInt32();
+        uint32_t linedef = reader.UInt16();
+        level.segs.push_back({start, end, linedef, uint8_t(reader.UInt8() != 0)});
+    }
+
+    if (!reader.Holds(1, 4)) return cutShort;
+    uint32_t nodeCount = reader.UInt32();
+    if (!reader.Holds(nodeCount, kNodeSize)) return cutShort;
+    for (uint32_t i = 0; i < nodeCount; ++i) {
+        BspNode node;
+        node.x = reader.Int16(), node.y = reader.Int16(), node.dx = reader.Int16(), node.dy = reader.Int16();
+        node.rightBox = reader.Box(), node.leftBox = reader.Box();
+        node.rightChild = reader.UInt32(), node.leftChild = reader.UInt32();
+        level.nodes.push_back(node);
+    }
+    // A map of one subsector has no node: the walk starts at subsector 0.
+    level.rootReference = nodeCount > 0 ? nodeCount - 1 : kSubsectorChild;
+    return nullptr;
+}
+
+const char* InflateNodes(const uint8_t* data, size_t size, std::vector<uint8_t>& inflated) {
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK) return "compressed nodes that zlib cannot start on";
+    stream.next_in = const_cast<uint8_t*>(data);
+    stream.avail_in = uInt(std::min<size_t>(size, UINT32_MAX));
+    inflated.resize(std::min<size_t>(std::max<size_t>(size * 4, 4096), kMaxInflatedNodeBytes));
+    const char* problem = nullptr;
+    for (;;) {
+        stream.next_out = inflated.data() + stream.total_out;
+        stream.avail_out = uInt(inflated.size() - stream.total_out);
+        int result = inflate(&stream, Z_NO_FLUSH);
+        if (result == Z_STREAM_END) break;
+        if (result != Z_OK && result != Z_BUF_ERROR) {
+            problem = "compressed nodes whose stream is broken";
+            break;
+        }
+        if (stream.avail_out > 0) {  // no more input, and the stream has not ended
+            problem = "compressed nodes cut short";
+            break;
+        }
+        if (inflated.size() == kMaxInflatedNodeBytes) {
+            problem = "compressed nodes that inflate past 64 MiB";
+            break;
+        }
+        inflated.resize(std::min(inflated.size() * 2, kMaxInflatedNodeBytes));
+    }
+    inflated.resize(problem ? 0 : stream.total_out);
+    inflateEnd(&stream);
+    return problem;
+}

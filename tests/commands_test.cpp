@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "app/key_commands.h"
+#include "render/fitted_view.h"
 #include "test_support.h"
 
 namespace {
@@ -28,6 +29,19 @@ struct KeyTest : testing::Test {
                           l.scale, l.offsetX, l.offsetY, l.maxDepth, l.maxDraw, int(l.drawFarSides), viewer.altWindowStyle);
     }
 };
+
+// Maps of the given names in that order; map k has k + 1 things and a square of side 64 (k + 1).
+Bytes MapsFile(const std::vector<std::string>& names) {
+    std::vector<TestLump> lumps;
+    for (size_t k = 0; k < names.size(); ++k) {
+        TestMap map;
+        int16_t side = int16_t(64 * (k + 1));
+        map.name = names[k], map.vertexes = {{0, 0}, {side, 0}, {side, side}, {0, side}};
+        for (size_t i = 0; i <= k; ++i) map.things.push_back({int16_t(i * 10), 0, 0, 3004});
+        std::ranges::copy(BuildMapLumps(map), std::back_inserter(lumps));
+    }
+    return BuildWad(lumps);
+}
 
 std::string WriteLevelFile(const char* name, int32_t things) {
     TestMap map;
@@ -89,6 +103,61 @@ TEST_F(KeyTest, MapChangesClampAndAlwaysReload) {
     EXPECT_EQ(Press(kKeyKeypadMinus, 8).state.mapIndex, 0);
     Press(kKeyPageUp), WriteLevelFile("E1M1", 4);
     EXPECT_EQ((std::tuple{Press(kKeyKeypadMinus).state.mapIndex, viewer.level.things.size(), viewer.level.scale}), std::tuple(0, 4u, 2.5f));
+    std::filesystem::remove(path);
+}
+
+// Table mode for the table's names without --fit, file mode else; the map names match whole, in any case.
+TEST(StartMap, ChosenFromTheOptionsAndTheFile) {
+    const std::string file = WriteTempFile("start.wad", MapsFile({"MAP1", "MAP10", "E1M3"}));
+    const std::string withE1M1 = WriteTempFile("start-e1m1.wad", MapsFile({"MAP01", "E1M1"}));
+    using Maps = std::vector<std::string>;
+    const Maps all = {"MAP1", "MAP10", "E1M3"};
+    const std::tuple<CommandLine, bool, int32_t, Maps, std::string> cases[] = {
+        {{}, true, 0, {}, ""},  // no option: table mode, without looking at any file
+        {{.wadPath = file.c_str()}, true, 0, all, ""},  // no E1M1: the first map
+        {{.wadPath = file.c_str(), .mapName = "map10"}, true, 1, all, ""},
+        {{.wadPath = file.c_str(), .mapName = "E1M3"}, true, 2, {}, ""},
+        {{.wadPath = file.c_str(), .mapName = "E1M3", .fit = true}, true, 2, all, ""},
+        {{.wadPath = withE1M1.c_str()}, true, 0, {}, ""},
+        {{.wadPath = withE1M1.c_str(), .fit = true}, true, 1, {"MAP01", "E1M1"}, ""},
+        {{.wadPath = file.c_str(), .mapName = "MAP"}, false, 0, {}, file + " has no map MAP; its maps: MAP1 MAP10 E1M3"},
+        {{.wadPath = "/nonexistent/x.wad"}, false, 0, {}, "cannot read level file /nonexistent/x.wad"},
+        {{.fit = true}, false, 0, {}, "cannot read level file DOOM1.WAD"}};
+    for (const auto& [commandLine, chosen, mapIndex, fileMaps, problem] : cases) {
+        StartMap start;
+        std::string said;
+        bool ok = ChooseStartMap(commandLine, LevelFile{commandLine.wadPath ? commandLine.wadPath : "DOOM1.WAD", nullptr}, start, said);
+        EXPECT_EQ(std::tuple(ok, start.mapIndex, start.fileMaps, said), std::tuple(chosen, mapIndex, fileMaps, problem))
+            << (commandLine.mapName ? commandLine.mapName : "-");
+    }
+}
+
+// Keypad plus and minus step through the file's maps, stop at the ends and reload; each map is fitted.
+TEST_F(KeyTest, FileModeStepsThroughTheFilesMapsInFittedViews) {
+    path = WriteTempFile("maps.wad", MapsFile({"MAP1", "PAD", "MAP10", "E1M3"}));
+    viewer.framebuffer = {200, 100, nullptr};
+    StartMap start{0, {"MAP1", "MAP10", "E1M3"}};
+    StartViewer(viewer, LevelFile{path.c_str(), nullptr}, start, "/nonexistent/font.bmp");
+    auto shown = [&] {
+        MapView fitted = FitMapView(viewer.level.vertexes, 200, 100);
+        EXPECT_EQ(std::tuple(viewer.level.scale, viewer.level.offsetX, viewer.level.offsetY),
+                  std::tuple(fitted.scale, fitted.offsetX, fitted.offsetY));
+        return std::tuple(viewer.state.mapIndex, viewer.level.things.size(), ViewerTitle(viewer));
+    };
+    const std::string file = std::filesystem::path(path).filename().string();
+    EXPECT_EQ(shown(), std::tuple(0, 1u, "Wadscope3D - MAP1 - " + file));
+    EXPECT_EQ((Press(kKeyKeypadPlus), shown()), std::tuple(1, 3u, "Wadscope3D - MAP10 - " + file));  // not MAP1's lumps
+    Press(kKeyPageDown);
+    EXPECT_EQ((Press(kKeyKeypadPlus, 3), shown()), std::tuple(2, 4u, "Wadscope3D - E1M3 - " + file));
+    EXPECT_EQ((Press(kKeyKeypadMinus, 4), shown()), std::tuple(0, 1u, "Wadscope3D - MAP1 - " + file));
+    // With no framebuffer yet, as in window creation, the fit waits for the first frame with a size.
+    viewer.framebuffer = {};
+    Press(kKeyKeypadPlus);
+    EXPECT_TRUE(viewer.fitPending);
+    std::vector<uint32_t> pixels(200 * 100);
+    viewer.framebuffer = {200, 100, pixels.data()};
+    ComposeFrame(viewer);
+    EXPECT_EQ(std::get<0>(shown()), 1);
     std::filesystem::remove(path);
 }
 
@@ -155,4 +224,26 @@ TEST_F(RenderCommandTest, PictureMatchesAFrameComposedInProcess) {
     for (uint32_t& pixel : expected) pixel &= 0xFFFFFF;
     EXPECT_TRUE(written == expected);
     EXPECT_GT(std::count_if(expected.begin(), expected.end(), [](uint32_t p) { return p != 0xFFFFFF && p != 0; }), 0);
+}
+
+// --map all: every map of the file into the folder, each as a run of its own; a map that cannot be
+// read is named and skipped, and the exit code says so.
+TEST_F(RenderCommandTest, EveryMapOfTheFileInOneRun) {
+    std::vector<TestLump> lumps;
+    for (const char* name : {"MAP01", "MAP02", "MAP03"}) {
+        TestMap map;
+        map.name = name, map.vertexes = {{0, 0}, {640, 480}}, map.linedefs = {{0, 1, 0, -1}}, map.things = {{320, 240, 0, 1}};
+        std::ranges::copy(BuildMapLumps(map), std::back_inserter(lumps));
+        if (std::string(name) == "MAP02") lumps.push_back({"BEHAVIOR", {}});
+    }
+    WriteFile(dir + "maps.wad", BuildWad(lumps));
+    ASSERT_EQ(Run("--font '" + FontPath() + "' --wad maps.wad --size 64x48 --keys Right --map all shots"), 1);
+    EXPECT_EQ(err, "wadscope-render: MAP02 of maps.wad is not in a format Wadscope reads\nwadscope-render: MAP02 skipped\n");
+    std::vector<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(dir + "shots")) written.push_back(entry.path().filename());
+    std::ranges::sort(written);
+    EXPECT_EQ(written, (std::vector<std::string>{"MAP01.png", "MAP03.png"}));
+    ASSERT_EQ(Run("--font '" + FontPath() + "' --wad maps.wad --size 64x48 --keys Right --map MAP03 one.png"), 0);
+    int32_t width, height;
+    EXPECT_EQ(ReadPng(dir + "shots/MAP03.png", width, height), ReadPng(dir + "one.png", width, height));
 }

@@ -4,8 +4,11 @@
 #include <algorithm>
 #include <functional>
 
+#include <zlib.h>
+
 #include "render/render_frame.h"
 #include "test_support.h"
+#include "wad/extended_nodes.h"
 
 namespace {
 
@@ -32,10 +35,12 @@ TestMap Room() {
 
 using MapEdit = std::function<void(TestMap&)>;
 
-Bytes RoomWad(const MapEdit& edit = [](TestMap&) {}) {
+enum class Nodes { kClassic, kExtended, kCompressed };
+
+Bytes RoomWad(const MapEdit& edit = [](TestMap&) {}, Nodes nodes = Nodes::kClassic) {
     TestMap map = Room();
     edit(map);
-    return BuildWad(BuildMapLumps(map));
+    return BuildWad(nodes == Nodes::kClassic ? BuildMapLumps(map) : BuildExtendedMapLumps(map, nodes == Nodes::kCompressed));
 }
 
 Bytes Poked(Bytes bytes, size_t at, uint32_t value) {  // four little-endian bytes at `at` replaced
@@ -79,6 +84,11 @@ std::vector<uint32_t> NoMap(int32_t centre, std::vector<int32_t> halfSides) {
             for (auto [x, y] : {std::pair{k, -h}, {k, h}, {-h, k}, {h, k}})
                 pixels[(centre + y) * kWidth + centre + x] = kBlue;
     return pixels;
+}
+
+Bytes operator+(Bytes head, const Bytes& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
 }
 
 std::string Repeat(const std::string& text, int count) {
@@ -162,7 +172,7 @@ TEST(MalformedMap, BrokenRecordsAreSkippedAndTheRestIsDrawn) {
          [](TestMap& m) { m.linedefs[2] = m.linedefs[3] = m.linedefs[0]; }, ""},
         {"subsector segs reaching past the array", Subsector(20, 0), asIs, ""},
         {"subsector starting before the array", Subsector(7, -3), asIs, ""},
-        {"subsector with a negative seg count", Subsector(-4, 0), noWalls, ""},
+        {"subsector with a negative seg count (classic only)", Subsector(-4, 0), noWalls, ""},
         {"node child naming a subsector beyond the array", LeftChild(0x8007), asIs, kFail},
         {"node child beyond numNodes", LeftChild(5), asIs, ""},
         {"node pointing at itself", LeftChild(0), asIs, ""},
@@ -174,12 +184,55 @@ TEST(MalformedMap, BrokenRecordsAreSkippedAndTheRestIsDrawn) {
     };
     for (uint8_t solid : {0, 1})  // the walls show, so a broken seg that was drawn would show too
         ASSERT_NE(Render(Loaded(RoomWad()).level, solid), Render(Loaded(RoomWad(noWalls)).level, solid));
+    // Extended nodes hold the same tree with wider indices, and are skipped alike.
     for (const auto& [name, breakIt, soundEquivalent, printed] : cases) {
         SCOPED_TRACE(name);
-        Loaded broken(RoomWad(breakIt)), sound(RoomWad(soundEquivalent));
-        for (uint8_t solid : {0, 1})
-            EXPECT_EQ(Render(broken.level, solid), std::pair(printed, Render(sound.level, solid).second));
+        for (Nodes nodes : {Nodes::kClassic, Nodes::kExtended}) {
+            if (nodes == Nodes::kExtended && std::string(name).ends_with("(classic only)")) continue;
+            Loaded broken(RoomWad(breakIt, nodes)), sound(RoomWad(soundEquivalent));
+            for (uint8_t solid : {0, 1})
+                EXPECT_EQ(Render(broken.level, solid), std::pair(printed, Render(sound.level, solid).second));
+        }
     }
+}
+
+// Extended nodes that do not hold what they claim are refused whole, in one line; trailing bytes are not read.
+TEST(MalformedMap, ExtendedNodesThatLieAreRefused) {
+    const Bytes data = ExtendedNodeData(Room());
+    auto withNodes = [](const Bytes& nodes) {
+        std::vector<TestLump> lumps = BuildMapLumps(Room());
+        lumps[7].data = nodes;
+        return BuildWad(lumps);
+    };
+    auto extended = [&](Bytes body) { return withNodes(Bytes{'X', 'N', 'O', 'D'} + body); };
+    auto compressed = [&](const Bytes& body, size_t keep = SIZE_MAX) {
+        uLongf size = compressBound(uLong(body.size()));
+        Bytes stream(size);
+        compress2(stream.data(), &size, body.data(), uLong(body.size()), 9);
+        stream.resize(std::min<size_t>(size, keep));
+        return withNodes(Bytes{'Z', 'N', 'O', 'D'} + stream);
+    };
+    const std::string refused = ", which this viewer does not read\n";
+    std::vector<std::tuple<std::string, Bytes, std::string>> cases = {
+        {"more original vertexes than VERTEXES", extended(Poked(data, 0, 5)), "extended nodes that name more vertexes than VERTEXES holds"},
+        {"four billion segs", extended(Poked(data, 20, 0xFFFFFFFF)), "extended nodes cut short"},
+        {"four billion new vertexes", extended(Poked(data, 4, 0xFFFFFFFF)), "extended nodes cut short"},
+        {"a broken stream", withNodes(Bytes{'Z', 'N', 'O', 'D', 1, 2, 3, 4, 5}), "compressed nodes whose stream is broken"},
+        {"a stream cut short", compressed(data, 12), "compressed nodes cut short"},
+        {"a stream that inflates past the bound", compressed(Bytes(kMaxInflatedNodeBytes + 1, 0)),
+         "compressed nodes that inflate past 64 MiB"}};
+    for (size_t length = 0; length < data.size(); length += 7)  // cut inside every part
+        cases.push_back({"cut to " + std::to_string(length) + " bytes", extended(Bytes(data.begin(), data.begin() + length)),
+                         "extended nodes cut short"});
+    const Loaded none(BuildWad({{"E1M1", {}}}));
+    for (const auto& [name, wad, problem] : cases) {
+        SCOPED_TRACE(name);
+        Loaded broken(wad);
+        EXPECT_EQ(std::tuple(broken.printed, broken.level.status), std::tuple("E1M1: " + problem + refused, LevelStatus::kNotDoomFormat));
+        EXPECT_EQ(Render(broken.level, 1), Render(none.level, 1));
+    }
+    Loaded trailing(extended(data + Bytes{1, 2, 3})), room(RoomWad());
+    for (uint8_t solid : {0, 1}) EXPECT_EQ(Render(trailing.level, solid), Render(room.level, solid));
 }
 
 // The size read, what the atlas holds, and a status line drawn with it staying inside small and empty frames.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -86,6 +87,44 @@ std::vector<TestLump> BuildMapLumps(const TestMap& map) {
             {"SSECTORS", subsectors}, {"NODES", nodes},     {"SECTORS", sectors}};
 }
 
+Bytes ExtendedNodeData(const TestMap& map) {
+    Bytes out;
+    PutInt32(out, uint32_t(map.vertexes.size())), PutInt32(out, 0);
+    PutInt32(out, uint32_t(map.subsectors.size()));
+    for (const TestSubsector& s : map.subsectors) PutInt32(out, uint32_t(int32_t(s.segCount)));
+    PutInt32(out, uint32_t(map.segs.size()));
+    for (const TestSeg& s : map.segs) {
+        PutInt32(out, uint32_t(int32_t(s.startVertex))), PutInt32(out, uint32_t(int32_t(s.endVertex)));
+        PutInt16(out, s.linedef), out.push_back(s.direction != 0);
+    }
+    PutInt32(out, uint32_t(map.nodes.size()));
+    for (const TestNode& n : map.nodes) {
+        for (int32_t v : {n.x, n.y, n.dx, n.dy}) PutInt16(out, v);
+        for (const TestBox& b : {n.rightBox, n.leftBox})
+            for (int32_t v : {b.top, b.bottom, b.left, b.right}) PutInt16(out, v);
+        for (uint16_t child : {n.rightChild, n.leftChild})
+            PutInt32(out, child & 0x8000 ? 0x80000000u | (child == 0xFFFF ? 0u : child & 0x7FFFu) : child);
+    }
+    return out;
+}
+
+std::vector<TestLump> BuildExtendedMapLumps(const TestMap& map, bool compressed) {
+    std::vector<TestLump> lumps = BuildMapLumps(map);
+    Bytes data = ExtendedNodeData(map);
+    Bytes& nodes = lumps[7].data;
+    nodes = {uint8_t(compressed ? 'Z' : 'X'), 'N', 'O', 'D'};
+    if (!compressed) {
+        nodes.insert(nodes.end(), data.begin(), data.end());
+    } else {
+        uLongf size = compressBound(uLong(data.size()));
+        nodes.resize(4 + size);
+        compress(nodes.data() + 4, &size, data.data(), uLong(data.size()));
+        nodes.resize(4 + size);
+    }
+    lumps[5].data.clear(), lumps[6].data.clear();  // SEGS and SSECTORS are empty then
+    return lumps;
+}
+
 void LoadLevelFromBytes(Level& level, const Bytes& wad, int32_t mapIndex) {
     WadImage* image = WadImageFromBytes(wad.data(), wad.size());
     LoadLevel(level, LevelFile{"test.wad", image}, kMapTable[mapIndex].name, MarkerSearch::kTableName);
@@ -111,15 +150,18 @@ std::vector<uint32_t> ReadPng(const std::string& path, int32_t& width, int32_t& 
     return pixels;
 }
 
+void WriteFile(const std::string& path, const Bytes& bytes) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return;
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);  // data() may be null
+    std::fclose(file);
+}
+
 std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
     // The process id keeps parallel test runs apart.
     std::filesystem::path path = std::filesystem::temp_directory_path() /
                                  ("wadscope-test-" + std::to_string(getpid()) + "-" + name);
-    FILE* file = std::fopen(path.string().c_str(), "wb");
-    if (file) {
-        if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);  // data() may be null
-        std::fclose(file);
-    }
+    WriteFile(path.string(), bytes);
     return path.string();
 }
 

@@ -55,6 +55,13 @@ struct TestMap {
 // VERTEXES, SEGS, SSECTORS, NODES, SECTORS).
 std::vector<TestLump> BuildMapLumps(const TestMap& map);
 
+// The map's tree as the data after "XNOD": its vertexes as the original ones and no new ones,
+// each subsector's segs following the ones before it, children widened to 32 bits.
+Bytes ExtendedNodeData(const TestMap& map);
+
+// The map's lumps with the tree in a NODES lump of extended nodes, as "XNOD" or as zlib-compressed "ZNOD".
+std::vector<TestLump> BuildExtendedMapLumps(const TestMap& map, bool compressed);
+
 // Loads map mapIndex of the given file bytes into level (no file is touched).
 void LoadLevelFromBytes(Level& level, const Bytes& wad, int32_t mapIndex = 0);
 
@@ -64,6 +71,8 @@ std::string ReadFile(const std::string& path);
 
 // A PNG's pixels as 0x00RRGGBB, row by row, with its size; empty when it cannot be decoded.
 std::vector<uint32_t> ReadPng(const std::string& path, int32_t& width, int32_t& height);
+
+void WriteFile(const std::string& path, const Bytes& bytes);
 
 // Writes bytes to a temporary file of this process alone (test processes run side by side); returns the path.
 std::string WriteTempFile(const std::string& name, const Bytes& bytes);

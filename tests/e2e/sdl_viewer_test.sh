@@ -56,11 +56,12 @@ geometry() {  # prints "X Y WIDTH HEIGHT" of the window's client area
     /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'
 }
 
-# The window must show wadscope-render's frame for the key script $2 at its size.
+# The window must show wadscope-render's frame for the key script $2 at its size (and its options $3).
 expect_frame() {
-  local label=$1 script=$2 x y width height ae
+  local label=$1 script=$2 options=${3:---wad DOOM1.WAD} x y width height ae
   read -r x y width height < <(geometry)
-  "$render" --wad DOOM1.WAD --font font.bmp --size "${width}x${height}" --keys "$script" want.png || fail "$label: wadscope-render failed"
+  # shellcheck disable=SC2086
+  "$render" $options --font font.bmp --size "${width}x${height}" --keys "$script" want.png || fail "$label: wadscope-render failed"
   # Up to ten looks, in case one catches the window in the middle of a paint.
   for _ in {1..10}; do
     sleep 0.2
@@ -137,4 +138,17 @@ wait "$viewer_pid"; status=$?
 viewer_pid=''
 [[ $status == 0 ]] || fail "the viewer ended with exit code $status after the close request"
 echo "PASS: close request ends the viewer with exit code 0"
+
+# Another file and map from the command line: file mode, the map and file in the title, fitted views.
+options="--wad /usr/share/games/doom/freedm.wad --map map03"
+# shellcheck disable=SC2086
+"$viewer" $options >viewer.log 2>&1 &
+viewer_pid=$!
+window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Wadscope3D - MAP03 - freedm.wad$' | head -n 1)
+[[ -n $window ]] || fail "no window titled Wadscope3D - MAP03 - freedm.wad"
+xdotool windowfocus --sync "$window"
+expect_frame file-mode "" "$options"
+xdotool key --delay 30 KP_Add Up Up
+timeout 5 xdotool search --sync --name '^Wadscope3D - MAP04 - freedm.wad$' >/dev/null || fail "keypad plus did not name MAP04 in the title"
+expect_frame file-mode-keys "KeypadPlus Up Up" "$options"
 echo "PASS: sdl_viewer_e2e"

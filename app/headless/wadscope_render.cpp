@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/command_line.h"
@@ -168,8 +170,9 @@ int RenderShot(Viewer& viewer, const Options& options, uint32_t* pixels, const s
     return 0;
 }
 
-// --map all: the file read once, then every map as a run of its own.
-int RenderAllMaps(const Options& options, uint32_t* pixels) {
+// --map all: the file read once, then every map as a run of its own, as many
+// at a time as there are cores (up to four).
+int RenderAllMaps(const Options& options) {
     const char* wadPath = options.commandLine.wadPath ? options.commandLine.wadPath : kDefaultWadPath;
     WadImage* image = LoadWadImage(wadPath, nullptr);
     if (!image) {
@@ -186,30 +189,48 @@ int RenderAllMaps(const Options& options, uint32_t* pixels) {
         FreeWadImage(image);
         return 1;
     }
+    // The font is read once; the runs only read it.
+    Viewer fontHolder;
+    ResetFontImage(fontHolder.font);
+    FillFallbackCheckerboard(fontHolder.font);
+    int32_t fontWidth = 0, fontHeight = 0;
+    LoadFontImage(fontHolder.font, options.fontPath, &fontWidth, &fontHeight);
+
     bool progress = isatty(STDERR_FILENO);
+    std::mutex reporting;  // guards next, failed and the progress line
+    size_t next = 0;
     int failed = 0;
-    Viewer viewer;
-    for (size_t k = 0; k < maps.size(); ++k) {
-        if (progress) std::fprintf(stderr, "\r[%zu/%zu] %-8s", k + 1, maps.size(), maps[k].c_str());
-        CommandLine commandLine = options.commandLine;
-        commandLine.mapName = maps[k].c_str();
-        StartMap start;
-        std::string problem;
-        ChooseStartMap(commandLine, file, start, problem);
-        // Each map starts from the start values, as a separate run would; the font is read once.
-        if (k == 0)
-            StartViewer(viewer, file, start, options.fontPath);
-        else
-            RestartViewer(viewer, file, start);
-        std::string outputPath = (std::filesystem::path(options.outputPath) / (maps[k] + ".png")).string();
-        if (RenderShot(viewer, options, pixels, outputPath) != 0) {
-            if (progress) std::fprintf(stderr, "\n");
-            std::fprintf(stderr, "wadscope-render: %s skipped\n", maps[k].c_str());
-            ++failed;
+    auto renderMaps = [&] {
+        Viewer viewer;
+        viewer.font = fontHolder.font;
+        FramePixels frame(size_t(options.width) * size_t(options.height));
+        for (;;) {
+            size_t k;
+            {
+                std::lock_guard<std::mutex> lock(reporting);
+                if ((k = next++) >= maps.size()) return;
+                if (progress) std::fprintf(stderr, "\r[%zu/%zu] %-8s", k + 1, maps.size(), maps[k].c_str());
+            }
+            CommandLine commandLine = options.commandLine;
+            commandLine.mapName = maps[k].c_str();
+            StartMap start;
+            std::string problem;
+            ChooseStartMap(commandLine, file, start, problem);
+            RestartViewer(viewer, file, start);  // the start values, as a separate run would have them
+            std::string outputPath = (std::filesystem::path(options.outputPath) / (maps[k] + ".png")).string();
+            if (RenderShot(viewer, options, frame.pixels, outputPath) != 0) {
+                std::lock_guard<std::mutex> lock(reporting);
+                std::fprintf(stderr, "%swadscope-render: %s skipped\n", progress ? "\n" : "", maps[k].c_str());
+                ++failed;
+            }
         }
-    }
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned k = 1; k < std::min(std::thread::hardware_concurrency(), 4u); ++k) helpers.emplace_back(renderMaps);
+    renderMaps();
+    for (std::thread& helper : helpers) helper.join();
     if (progress) std::fprintf(stderr, "\n");
-    CloseViewer(viewer);
+    ResetFontImage(fontHolder.font);
     FreeWadImage(image);
     return failed > 0 ? 1 : 0;
 }
@@ -221,13 +242,12 @@ int main(int argc, char** argv) {
     int status = ParseOptions(argc, argv, options);
     if (status >= 0) return status;
 
-    FramePixels frame(size_t(options.width) * size_t(options.height));
-    uint32_t* pixels = frame.pixels;
     if (options.allMaps) {
-        status = RenderAllMaps(options, pixels);
+        status = RenderAllMaps(options);
         std::fflush(stdout);
         return status;
     }
+    FramePixels frame(size_t(options.width) * size_t(options.height));
     LevelFile file{options.commandLine.wadPath ? options.commandLine.wadPath : kDefaultWadPath, nullptr};
     StartMap start;
     std::string problem;
@@ -239,7 +259,7 @@ int main(int argc, char** argv) {
     }
     Viewer viewer;
     StartViewer(viewer, file, start, options.fontPath);
-    status = RenderShot(viewer, options, pixels, options.outputPath);
+    status = RenderShot(viewer, options, frame.pixels, options.outputPath);
     CloseViewer(viewer);  // leak checkers see a clean exit
     std::fflush(stdout);
     return status;

@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-build/web-site}
+tools/install-deps.sh web
 
 require() {  # require PROGRAM PACKAGE
   command -v "$1" >/dev/null || { echo "build-web.sh: $1 not found (Debian package $2)" >&2; exit 1; }
@@ -40,7 +41,7 @@ if [[ ! -f $zlib/inflate.c ]]; then
   codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
   apt-get "${options[@]}" update
   (cd "$apt" && apt-get "${options[@]}" source --download-only "zlib/$codename" >/dev/null)
-  tar -xjf "$apt"/zlib_*.orig.tar.bz2 -C "$zlib" --strip-components=1
+  tar -xf "$apt"/zlib_*.orig.tar.* -C "$zlib" --strip-components=1
 fi
 
 emcmake cmake -S . -B build/web -G Ninja -DCMAKE_BUILD_TYPE=Release -DWADSCOPE_ZLIB_SOURCE="$zlib" >/dev/null

@@ -4,8 +4,8 @@
 # elsewhere when the page runs. Open it with `python3 -m http.server` in OUTDIR.
 # Usage: tools/build-web.sh [OUTDIR]
 set -euo pipefail
+out=$(realpath -m "${1:-$(dirname "$0")/../build/web-site}")
 cd "$(dirname "$0")/.."
-out=${1:-build/web-site}
 tools/install-deps.sh web
 
 require() {  # require PROGRAM PACKAGE

@@ -143,7 +143,8 @@ function openUrl(text) {
 function toggleFullScreen() {
   if (document.fullscreenElement) return document.exitFullscreen().catch(() => {});
   canvas.requestFullscreen().catch(() => {
-    message.textContent = 'The browser allows full screen only just after a click or a key: click the picture, then press Escape.';
+    message.textContent = 'The browser allows full screen only just after a click or a key: '
+      + 'click the picture, then press Escape.';
   });
 }
 

@@ -90,7 +90,8 @@ EMSCRIPTEN_KEEPALIVE const char* wadscope_level_problem() {
     if (!page.running || page.viewer.level.status == LevelStatus::kLoaded) return Hand("");
     std::string map = ShownMapName(page.viewer);
     switch (page.viewer.level.status) {
-        case LevelStatus::kNotDoomFormat: return Hand(map + " of " + page.fileName + " is not in a format Wadscope reads");
+        case LevelStatus::kNotDoomFormat:
+            return Hand(map + " of " + page.fileName + " is not in a format Wadscope reads");
         case LevelStatus::kNoSuchMap: return Hand(page.fileName + " has no map " + map);
         case LevelStatus::kInvalid: return Hand(page.fileName + " is not a WAD file");
         default: return Hand("cannot read level file " + page.fileName);
@@ -98,8 +99,12 @@ EMSCRIPTEN_KEEPALIVE const char* wadscope_level_problem() {
 }
 
 // The map shown ("" when the viewer does not run) and the window's title for it.
-EMSCRIPTEN_KEEPALIVE const char* wadscope_shown_map() { return Hand(page.running ? ShownMapName(page.viewer) : ""); }
-EMSCRIPTEN_KEEPALIVE const char* wadscope_title() { return Hand(page.running ? ViewerTitle(page.viewer) : kWindowTitle); }
+EMSCRIPTEN_KEEPALIVE const char* wadscope_shown_map() {
+    return Hand(page.running ? ShownMapName(page.viewer) : "");
+}
+EMSCRIPTEN_KEEPALIVE const char* wadscope_title() {
+    return Hand(page.running ? ViewerTitle(page.viewer) : kWindowTitle);
+}
 
 // A framebuffer of the canvas's new size, not cleared: the next tick composes a
 // whole frame. Returns where the canvas's pixels will be, null when there is no

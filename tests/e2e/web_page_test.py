@@ -51,9 +51,11 @@ def page_value(script):
     return driver.execute_script(f'return {script}')
 
 
-def wait_for_status():
-    WebDriverWait(driver, 30).until(lambda _: page_value('document.body.dataset.status') not in (None, 'loading'))
-    return page_value('document.body.dataset.status')
+def wait_for_status(previous=None):
+    """The page's status once a load has ended with a status other than the previous one."""
+    status = 'document.body.dataset.status'
+    WebDriverWait(driver, 30).until(lambda _: page_value(status) not in (None, 'loading', previous))
+    return page_value(status)
 
 
 def canvas_after_ticks():
@@ -91,8 +93,7 @@ def expect_frame(label, wad, keys='', map_name=None, fit=False):
 
 def open_page(query):
     driver.get(f'{base_url}/index.html{query}')
-    status = wait_for_status() if 'wad=' in query else None
-    return status
+    return wait_for_status() if 'wad=' in query else None
 
 
 # The site and the level files from one folder on a server of our own.
@@ -158,7 +159,7 @@ try:
     status = wait_for_status()
     check('a file that is not a WAD', status == 'error: junk.txt is not a WAD file', f'(status {status!r})')
     chooser.send_keys(freedm)
-    check('then a good one', wait_for_status() == 'ready')
+    check('then a good one', wait_for_status(status) == 'ready')
     expect_frame('chooser', freedm)
     press('Left*4 Down*3 F3 PageDown')
     expect_frame('chooser_keys', freedm, 'Left*4 Down*3 F3 PageDown')

@@ -1,16 +1,20 @@
 #!/bin/bash
 # Installs what Wadscope needs on Debian (run as root): "run" for building and
-# running the viewer, "test" for everything the tests use as well.
+# running the viewer, "web" for building the web page, "test" for everything
+# the tests use as well.
 set -euo pipefail
 
 run_packages=(cmake ninja-build g++ pkg-config zlib1g-dev libsdl2-dev freedoom xvfb xauth)
-test_packages=("${run_packages[@]}" libpng-dev libgtest-dev libbenchmark-dev xdotool x11-utils python3 imagemagick
-  clang libclang-rt-14-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev wine64 freedm zdbsp)
+web_packages=(cmake ninja-build emscripten bzip2)
+test_packages=("${run_packages[@]}" "${web_packages[@]}" libpng-dev libgtest-dev libbenchmark-dev xdotool x11-utils python3 imagemagick
+  clang libclang-rt-14-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev wine64 freedm zdbsp
+  chromium chromium-driver python3-selenium python3-pil)
 
 case "${1:-test}" in
   run) packages=("${run_packages[@]}") ;;
+  web) packages=("${web_packages[@]}") ;;
   test) packages=("${test_packages[@]}") ;;
-  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+  *) echo "usage: $0 run|web|test" >&2; exit 2 ;;
 esac
 
 missing=()

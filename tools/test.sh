@@ -1,8 +1,8 @@
 #!/bin/bash
 # Builds everything and runs every test: unit tests plain and under
-# AddressSanitizer/UBSan, the Windows builds, the end-to-end window tests
-# (SDL2 under Xvfb, Win32 under Wine) and the fuzzers. Installs what it needs
-# first (Debian, as root).
+# AddressSanitizer/UBSan, the Windows builds, the web page, the end-to-end
+# tests (SDL2 under Xvfb, Win32 under Wine, the page in headless Chromium)
+# and the fuzzers. Installs what it needs first (Debian, as root).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh test
@@ -17,8 +17,9 @@ build() {  # build DIR [cmake options...]
 # Windows: the 32-bit release, and the 64-bit build that runs under wine64.
 build build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 build build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+bash tools/build-web.sh build/web-site
 build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWADSCOPE_BENCH=ON \
-  -DWADSCOPE_WIN64_EXE="$PWD/build/win64/app/win32/wadscope.exe"
+  -DWADSCOPE_WIN64_EXE="$PWD/build/win64/app/win32/wadscope.exe" -DWADSCOPE_WEB_SITE="$PWD/build/web-site"
 build build/sanitize -DCMAKE_BUILD_TYPE=Debug -DWADSCOPE_SANITIZE=ON
 build build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DWADSCOPE_FUZZ=ON -DWADSCOPE_TESTS=OFF -DWADSCOPE_TOOLS=OFF

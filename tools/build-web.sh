@@ -47,5 +47,5 @@ fi
 emcmake cmake -S . -B build/web -G Ninja -DCMAKE_BUILD_TYPE=Release -DWADSCOPE_ZLIB_SOURCE="$zlib" >/dev/null
 cmake --build build/web --target wadscope-web
 mkdir -p "$out"
-cp build/web/app/web/site/* "$out"/
+cp build/web/web/site/* "$out"/
 echo "Web page in $out"

@@ -98,7 +98,7 @@ namespace {
 // Freedoom's second file with nodes built three times by zdbsp: classic, extended (-X), compressed (-z).
 struct ZdbspBuilds : testing::Test {
     static std::string Build(const char* options, const char* name) {
-        std::string out = std::filesystem::temp_directory_path().string() + "/wadscope-zdbsp-" + name + ".wad";
+        std::string out = WriteTempFile(std::string("zdbsp-") + name + ".wad", {});
         std::string command = std::string("zdbsp -t ") + options + " -o '" + out + "' '" + kDoomDir + "freedoom2.wad' >/dev/null 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << command << ": install Debian's zdbsp package";
         return out;
@@ -159,38 +159,4 @@ TEST_F(ZdbspBuilds, ExtendedNodesReadAsTheClassicTreeWithExactSplits) {
                 ASSERT_TRUE(classicPixels[p] == extendedPixels[p] || classicSplits[p] == 0 || extendedSplits[p] == 0) << "pixel " << p;
         }
     }
-}
-
-// More segs and vertexes than 16-bit indices can name: one subsector of 70,000 segs, each between two
-// new vertexes; all but the last lie behind the viewer, and the last, seg 69,999, is the wall from
-// (100, -50) to (100, 50) seen from (0, 0): columns 144 to 655, rows 137 to 463.
-TEST(ExtendedNodes, MoreSegsAndVertexesThanClassicIndicesHold) {
-    constexpr uint32_t kSegs = 70000;
-    TestMap map;
-    map.vertexes = {{0, 0}}, map.linedefs = {{0, 0, 0, -1}}, map.sidedefs = {{0}}, map.sectors = {{0, 128}};
-    std::vector<TestLump> lumps = BuildMapLumps(map);
-    Bytes nodes = {'X', 'N', 'O', 'D'};
-    PutInt32(nodes, 1), PutInt32(nodes, 2 * kSegs);
-    for (uint32_t k = 0; k < kSegs; ++k) {
-        bool last = k + 1 == kSegs;  // 16.16 fixed point; the others half a unit off
-        PutInt32(nodes, uint32_t((last ? 100 : -100) * 65536)), PutInt32(nodes, uint32_t(-50 * 65536 + (last ? 0 : 32768)));
-        PutInt32(nodes, uint32_t((last ? 100 : -100) * 65536)), PutInt32(nodes, uint32_t(50 * 65536 + (last ? 0 : 32768)));
-    }
-    PutInt32(nodes, 1), PutInt32(nodes, kSegs);
-    PutInt32(nodes, kSegs);
-    for (uint32_t k = 0; k < kSegs; ++k) PutInt32(nodes, 1 + 2 * k), PutInt32(nodes, 2 + 2 * k), PutInt16(nodes, 0), nodes.push_back(0);
-    PutInt32(nodes, 0);
-    lumps[7].data = nodes;
-    Level level;
-    LoadLevelFromBytes(level, BuildWad(lumps));
-    ASSERT_EQ(std::tuple(level.status, level.segs.size(), level.segVertexes.size(), level.rootReference),
-              std::tuple(LevelStatus::kLoaded, size_t(kSegs), size_t(2 * kSegs + 1), kSubsectorChild));
-    const SegVertex& fractional = level.segVertexes[2 * kSegs - 2];
-    EXPECT_EQ(std::pair(fractional.x, fractional.y), std::pair(-100.0f, 50.5f));
-    level.scale = 10, level.maxDepth = level.maxDraw = 100, level.drawFarSides = 1;
-    ViewerState viewer{.solidWalls = 1};
-    TestPicture picture(800, 600);
-    BspWalk walk(level, viewer, picture.framebuffer);
-    WalkBspNode(walk, level.rootReference, 0);
-    EXPECT_EQ(picture.BlackRuns({143, 144, 655, 656}), (std::vector<std::pair<int32_t, int32_t>>{{-1, -1}, {137, 463}, {137, 463}, {-1, -1}}));
 }

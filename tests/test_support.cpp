@@ -14,6 +14,7 @@
 
 #include "app/viewer.h"
 #include "draw/line.h"
+#include "render/render_frame.h"
 
 void PutInt16(Bytes& out, int32_t value) {
     out.push_back(uint8_t(value & 0xFF));
@@ -22,6 +23,16 @@ void PutInt16(Bytes& out, int32_t value) {
 
 void PutInt32(Bytes& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(uint8_t(value >> shift));
+}
+
+Bytes Poked(Bytes bytes, size_t at, uint32_t value) {
+    for (int k = 0; k < 4; ++k) bytes[at + k] = uint8_t(value >> (8 * k));
+    return bytes;
+}
+
+Bytes operator+(Bytes head, const Bytes& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
 }
 
 Bytes BuildWad(const std::vector<TestLump>& lumps, const char* identification) {
@@ -85,6 +96,36 @@ std::vector<TestLump> BuildMapLumps(const TestMap& map) {
     return {{map.name, {}},        {"THINGS", things},     {"LINEDEFS", linedefs},
             {"SIDEDEFS", sidedefs}, {"VERTEXES", vertexes}, {"SEGS", segs},
             {"SSECTORS", subsectors}, {"NODES", nodes},     {"SECTORS", sectors}};
+}
+
+TestMap Room() {
+    TestMap map;
+    map.vertexes = {{0, 0}, {64, 0}, {64, 64}, {0, 64}};
+    map.linedefs = {{0, 1, 0, -1}, {1, 2, 0, -1}, {2, 3, 0, -1}, {3, 0, 0, -1}};
+    map.things = {{32, 32, 0, 1}};
+    map.sidedefs = {{0}};
+    map.sectors = {{0, 4}};
+    map.segs = {{0, 1, 0, 0}, {1, 2, 1, 0}, {2, 3, 2, 0}, {3, 0, 3, 0}};
+    map.subsectors = {{4, 0}, {0, 0}};
+    map.nodes = {{32, 0, 0, 64, {64, 0, 0, 32}, {64, 0, 32, 64}, 0x8000, 0x8001}};
+    return map;
+}
+
+Loaded::Loaded(const Bytes& wad) {
+    level.scale = 10, level.maxDepth = level.maxDraw = INT32_MAX, level.drawFarSides = 1;
+    testing::internal::CaptureStdout();
+    LoadLevelFromBytes(level, wad);
+    printed = testing::internal::GetCapturedStdout();
+}
+
+std::pair<std::string, std::vector<uint32_t>> RenderSmall(const Level& level, uint8_t solidWalls) {
+    ViewerState viewer{.playerX = 30, .playerY = 30, .solidWalls = solidWalls};
+    FontImage font{nullptr, 0, false};
+    StatusLine statusLine{};
+    std::vector<uint32_t> pixels(64 * 48);
+    testing::internal::CaptureStdout();
+    RenderFrame({64, 48, pixels.data()}, level, viewer, font, statusLine);
+    return {testing::internal::GetCapturedStdout(), pixels};
 }
 
 Bytes ExtendedNodeData(const TestMap& map) {

@@ -23,6 +23,8 @@ Bytes BuildWad(const std::vector<TestLump>& lumps, const char* identification = 
 
 void PutInt16(Bytes& out, int32_t value);
 void PutInt32(Bytes& out, uint32_t value);
+Bytes Poked(Bytes bytes, size_t at, uint32_t value);  // four little-endian bytes at `at` replaced
+Bytes operator+(Bytes head, const Bytes& tail);
 
 // Plain records of a map, turned into lump bytes by BuildMapLumps.
 struct TestVertex { int16_t x, y; };
@@ -61,6 +63,20 @@ Bytes ExtendedNodeData(const TestMap& map);
 
 // The map's lumps with the tree in a NODES lump of extended nodes, as "XNOD" or as zlib-compressed "ZNOD".
 std::vector<TestLump> BuildExtendedMapLumps(const TestMap& map, bool compressed);
+
+// One square room seen from inside: four walls, a player start, one node over subsectors 0 and 1 (empty).
+TestMap Room();
+
+// A level loaded from file bytes, viewed at one pixel per map unit with far sides on, and what the load printed.
+struct Loaded {
+    explicit Loaded(const Bytes& wad);
+    Level level;
+    std::string printed;
+};
+
+// What a 64 x 48 frame of the level prints and shows, from (30, 30) or the map's player start,
+// with an empty font atlas (a black status line).
+std::pair<std::string, std::vector<uint32_t>> RenderSmall(const Level& level, uint8_t solidWalls);
 
 // Loads map mapIndex of the given file bytes into level (no file is touched).
 void LoadLevelFromBytes(Level& level, const Bytes& wad, int32_t mapIndex = 0);

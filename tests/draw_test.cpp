@@ -153,3 +153,41 @@ TEST(StatusLine, FormatsLimitsAndTruncatedPosition) {
     FormatStatusLine(line, INT32_MIN, INT32_MIN, -2147483648.0f, -2147483648.0f);  // the longest text
     EXPECT_STREQ(line.text, "MaxDepth -2147483648 MaxDraw -2147483648 Player (-2147483648,-2147483648)");
 }
+
+// The size read, what the atlas holds, and a status line drawn with it staying inside small and empty frames.
+TEST(MalformedFont, HeadersOfEverySizeStayInsideTheirPixels) {
+    auto bmp = [](int32_t width, int32_t height, uint16_t bits, size_t pixelBytes) {
+        Bytes file = Poked(Poked(Poked(Bytes(54, 0), 18, uint32_t(width)), 22, uint32_t(height)), 28, bits);
+        for (size_t k = 0; k < pixelBytes; ++k) file.push_back(uint8_t(k * 7 + 1));
+        return file;
+    };
+    const std::tuple<const char*, Bytes, int32_t, int32_t, size_t, uint32_t> cases[] = {
+        {"empty file (no bytes at all)", Bytes(), 0, 0, kFontStorePixels, 0xFFFFFFFFu},
+        {"header cut inside the width", Bytes(20, 0x56), 0x5656, 0, kFontStorePixels, 0xFFFFFFFFu},
+        {"negative height, 24-bit", bmp(256, -1, 24, 64), 256, -1, 0, 0},
+        {"zero size, 24-bit", bmp(0, 0, 24, 64), 0, 0, 0, 0},
+        {"enormous, 32-bit", bmp(INT32_MAX, INT32_MAX, 32, 8), INT32_MAX, INT32_MAX, kFontStorePixels, 0x160F0801},
+        {"enormous, 24-bit", bmp(65536, 65536, 24, 6), 65536, 65536, kFontStorePixels * 4 / 3, 0x000F0801},
+        {"8-bit pixels read as 32-bit", bmp(1, 1, 8, 4), 1, 1, kFontStorePixels, 0x160F0801},
+        {"32-bit pixels", bmp(2, 1, 32, 8), 2, 1, kFontStorePixels, 0x160F0801},
+    };
+    StatusLine line{};
+    FormatStatusLine(line, 100, 250, 50, 50);
+    for (const auto& [name, file, width, height, pixelCount, firstPixel] : cases) {
+        SCOPED_TRACE(name);
+        FontImage font{};
+        ResetFontImage(font);
+        FillFallbackCheckerboard(font);
+        int32_t readWidth = -7, readHeight = -7;
+        LoadFontImageFromBytes(font, file.data(), file.size(), &readWidth, &readHeight);
+        EXPECT_EQ(std::tuple(readWidth, readHeight, font.pixelCount), std::tuple(width, height, pixelCount));
+        if (pixelCount > 0) { EXPECT_EQ(font.pixels[0], firstPixel); }
+        for (auto [w, h] : {std::pair{100, 20}, {33, 7}, {1, 1}, {0, 16}, {17, 0}, {5, -3}}) {
+            std::vector<uint32_t> pixels(size_t(std::max(w * h, 0)) + 1, 0x12345678);
+            DrawStatusText({w, h, pixels.data()}, font, line);
+            EXPECT_EQ(pixels.back(), 0x12345678u) << w << "x" << h;
+        }
+        ResetFontImage(font);
+    }
+}
+

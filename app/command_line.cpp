@@ -47,8 +47,8 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::stri
 namespace {
 
 int32_t TableRowNamed(const std::string& name) {
-    for (int32_t row = 0; row < kMapCount; ++row)
-        if (name == kMapTable[row].name) return row;
+    for (const MapTableEntry& row : kMapTable)
+        if (name == row.name) return int32_t(&row - kMapTable);
     return -1;
 }
 

@@ -7,6 +7,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include <zlib.h>
+
+#include <cstring>
+
+#include "app/headless/png_file.h"
 #include "app/key_commands.h"
 #include "render/fitted_view.h"
 #include "test_support.h"
@@ -246,4 +251,34 @@ TEST_F(RenderCommandTest, EveryMapOfTheFileInOneRun) {
     ASSERT_EQ(Run("--font '" + FontPath() + "' --wad maps.wad --size 64x48 --keys Right --map MAP03 one.png"), 0);
     int32_t width, height;
     EXPECT_EQ(ReadPng(dir + "shots/MAP03.png", width, height), ReadPng(dir + "one.png", width, height));
+}
+
+// Every pixel comes back, indexed (at most 256 colours) or RGB, with exactly one filtered row per
+// row of the frame; a write that fails is reported.
+TEST(PngFile, WritesEveryPixelBackAndReportsFailedWrites) {
+    constexpr int32_t kWidth = 37, kHeight = 23;
+    for (uint32_t colours : {3u, 256u, 257u, 5000u}) {
+        std::vector<uint32_t> pixels(kWidth * kHeight);
+        for (size_t k = 0; k < pixels.size(); ++k)  // rows 5 to 9 repeat row 4; the top byte is not colour
+            pixels[k] = 0xFF000000u | ((uint32_t(k / kWidth >= 5 && k / kWidth < 10 ? k % kWidth + 4 * kWidth : k) % colours) * 2654435761u >> 8);
+        std::string path = WriteTempFile("frame.png", {});
+        ASSERT_TRUE(WritePng(path.c_str(), {kWidth, kHeight, pixels.data()}));
+        int32_t width = 0, height = 0;
+        std::vector<uint32_t> read = ReadPng(path, width, height);
+        for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+        EXPECT_EQ(std::tuple(width, height, read == pixels), std::tuple(kWidth, kHeight, true)) << colours;
+        Bytes file = ReadFileBytes(path), stream;
+        for (size_t at = 8; at + 8 <= file.size(); at += 12 + (size_t(file[at]) << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3]))
+            if (std::memcmp(&file[at + 4], "IDAT", 4) == 0)
+                stream.insert(stream.end(), file.begin() + at + 8, file.begin() + at + 8 + (file[at + 2] << 8 | file[at + 3]));
+        Bytes rows(2 * kHeight * (1 + 3 * kWidth));
+        uLongf size = rows.size();
+        ASSERT_EQ(uncompress(rows.data(), &size, stream.data(), stream.size()), Z_OK);
+        EXPECT_EQ(std::pair(int(file[25]), size_t(size)), colours <= 256 ? std::pair(3, size_t(kHeight * (1 + kWidth)))
+                                                                      : std::pair(2, size_t(kHeight * (1 + 3 * kWidth))));
+        std::filesystem::remove(path);
+    }
+    std::vector<uint32_t> pixels(16, 0);
+    EXPECT_FALSE(WritePng("/dev/full", {4, 4, pixels.data()}));
+    EXPECT_FALSE(WritePng("/nonexistent/frame.png", {4, 4, pixels.data()}));
 }

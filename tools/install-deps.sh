@@ -4,8 +4,10 @@
 set -euo pipefail
 
 run_packages=(cmake ninja-build g++ pkg-config libpng-dev libsdl2-dev freedoom xvfb xauth)
+# wine64 is the 64-bit loader only; wine puts wine, wineboot and wineserver on the PATH.
 test_packages=("${run_packages[@]}" libgtest-dev libbenchmark-dev xdotool x11-utils python3 imagemagick
-  clang libclang-rt-14-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64)
+  clang libclang-rt-14-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32
+  wine64 wine)
 
 case "${1:-test}" in
   run) packages=("${run_packages[@]}") ;;

@@ -49,7 +49,12 @@ export DISPLAY=:$number
 # A fresh 64-bit prefix; no Mono or Gecko installers.
 export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 timeout 180 wineboot -i >"$work/wineboot.log" 2>&1
-timeout 120 wineserver -w || fail "wineboot did not finish"
+boot_status=$?
+if ((boot_status != 0)); then
+  tail -n 20 "$work/wineboot.log" | sed 's/^/  wineboot: /'
+  fail "wineboot -i ended with exit code $boot_status (124: still running after 180 s)"
+fi
+timeout 120 wineserver -w || fail "the wineserver still runs 120 s after wineboot -i"
 
 cat >"$work/probe.c" <<'EOF'
 #include <stdio.h>
@@ -69,7 +74,7 @@ int main(void) {
     return 0;
 }
 EOF
-x86_64-w64-mingw32-gcc -O1 -o "$work/probe.exe" "$work/probe.c" || fail "cannot build the probe"
+x86_64-w64-mingw32-gcc-win32 -O1 -o "$work/probe.exe" "$work/probe.c" || fail "cannot build the probe"
 # Prints: title, client WxH, outer WxH, left, top, style, exstyle of the window of class Wadscope3D.
 probe() { wine "$work/probe.exe" 2>/dev/null | tr -d '\r'; }
 

@@ -6,6 +6,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh test
+source tools/require.sh
+require cmake cmake
+require ctest cmake
+require ninja ninja-build
+require g++ g++
+require clang++ clang
+require i686-w64-mingw32-g++-win32 g++-mingw-w64-i686
+require x86_64-w64-mingw32-g++-win32 g++-mingw-w64-x86-64
 
 jobs=$(nproc)
 build() {  # build DIR [cmake options...]

@@ -3,6 +3,14 @@
 # a resize and the Escape swap, the window must show exactly wadscope-render's frame.
 # Usage: sdl_viewer_test.sh WADSCOPE WADSCOPE_RENDER SOURCE_DIR
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/require.sh"
+require Xvfb xvfb
+require xdotool xdotool
+require xprop x11-utils
+require xwininfo x11-utils
+require import imagemagick
+require compare imagemagick
+require /usr/bin/python3 python3
 viewer=$(realpath "$1") render=$(realpath "$2") source=$3
 
 work=$(mktemp -d)

@@ -11,6 +11,16 @@
 # "wadscope.exe", not the Win32 class, so a small probe program asks Wine for
 # the window of class "Wadscope3D" and its title, client size, place and style.
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/require.sh"
+require Xvfb xvfb
+require wine wine
+require wineboot wine
+require wineserver wine
+require x86_64-w64-mingw32-gcc-win32 gcc-mingw-w64-x86-64-win32
+require xdotool xdotool
+require xwininfo x11-utils
+require import imagemagick
+require compare imagemagick
 
 exe=$(realpath "$1") render=$(realpath "$2") source=$(realpath "$3")
 wad=/usr/share/games/doom/freedoom1.wad

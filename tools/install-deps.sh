@@ -1,6 +1,8 @@
 #!/bin/bash
 # Installs what Wadscope needs on Debian (run as root): "run" for building and
-# running the viewer, "test" for everything the tests use as well.
+# running the viewer, "test" for everything the tests use as well. With --list
+# it only prints the group's packages, one a line.
+# usage: install-deps.sh [run|test] [--list]
 set -euo pipefail
 
 run_packages=(cmake ninja-build g++ pkg-config libpng-dev libsdl2-dev freedoom xvfb xauth)
@@ -12,8 +14,12 @@ test_packages=("${run_packages[@]}" libgtest-dev libbenchmark-dev xdotool x11-ut
 case "${1:-test}" in
   run) packages=("${run_packages[@]}") ;;
   test) packages=("${test_packages[@]}") ;;
-  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+  *) echo "usage: $0 [run|test] [--list]" >&2; exit 2 ;;
 esac
+if [[ ${2:-} == --list ]]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for package in "${packages[@]}"; do

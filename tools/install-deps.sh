@@ -1,8 +1,9 @@
 #!/bin/bash
 # Installs what Wadscope needs on Debian (run as root): "run" for building and
-# running the viewer, "test" for everything the tests use as well. With --list
-# it only prints the group's packages, one a line.
-# usage: install-deps.sh [run|test] [--list]
+# running the viewer, "test" for everything the tests use as well,
+# "fresh-machine" for tools/check-fresh-machine.sh. With --list it only prints
+# the group's packages, one a line.
+# usage: install-deps.sh [run|test|fresh-machine] [--list]
 set -euo pipefail
 
 run_packages=(cmake ninja-build g++ pkg-config libpng-dev libsdl2-dev freedoom xvfb xauth)
@@ -10,11 +11,13 @@ run_packages=(cmake ninja-build g++ pkg-config libpng-dev libsdl2-dev freedoom x
 test_packages=("${run_packages[@]}" libgtest-dev libbenchmark-dev xdotool x11-utils python3 imagemagick
   clang libclang-rt-14-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32
   wine64 wine)
+fresh_machine_packages=(debootstrap git)
 
 case "${1:-test}" in
   run) packages=("${run_packages[@]}") ;;
   test) packages=("${test_packages[@]}") ;;
-  *) echo "usage: $0 [run|test] [--list]" >&2; exit 2 ;;
+  fresh-machine) packages=("${fresh_machine_packages[@]}") ;;
+  *) echo "usage: $0 [run|test|fresh-machine] [--list]" >&2; exit 2 ;;
 esac
 if [[ ${2:-} == --list ]]; then
   printf '%s\n' "${packages[@]}"

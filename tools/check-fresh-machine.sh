@@ -24,6 +24,7 @@ mirror=$(awk '$1 == "URIs:" {print $2; exit}' "$sources" 2>/dev/null) || true
 [[ -n $mirror ]] || { echo "$0: no URIs: line in $sources" >&2; exit 2; }
 
 root=$(mktemp -d "${TMPDIR:-/var/tmp}/wadscope-fresh.XXXXXX")
+chmod 755 "$root"  # as / is: apt's download user must get through it
 cleanup() {
   set +e
   # Whatever still runs in the root (a test's Xvfb or wineserver) would keep its mounts busy.
@@ -78,14 +79,14 @@ in_root() {
 
 passed=0 failed=0 results=()
 check() {  # check COMMAND [FILE]: runs the command; it passes when it succeeds and FILE then exists
-  local command=$1 file=${2:-} start=$SECONDS result
+  local command=$1 file=${2:-} start=$SECONDS result=passed note=''
   echo "fresh machine: \$ $command"
-  if in_root "$command" && [[ -z $file || -s $root/root/wadscope/$file ]]; then
-    result="passed" passed=$((passed + 1))
-  else
-    result="FAILED" failed=$((failed + 1))
+  in_root "$command" || result=FAILED
+  if [[ -n $file ]]; then
+    if [[ -s $root/root/wadscope/$file ]]; then note=" ($file written)"; else note=" (no $file)" result=FAILED; fi
   fi
-  results+=("$command: $result in $((SECONDS - start)) s${file:+ ($file $([[ -s $root/root/wadscope/$file ]] && echo written || echo missing))}")
+  if [[ $result == passed ]]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+  results+=("$command: $result in $((SECONDS - start)) s$note")
 }
 check "bash tools/run.sh" build/run/E1M1.png
 check "bash tools/test.sh"

@@ -44,17 +44,18 @@ cleanup() {
 trap cleanup EXIT
 trap "exit 1" INT TERM
 
-# Our own display: :57, or the next free one when another run holds it.
-for number in $(seq 57 79); do
-  [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] && continue
-  Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$number ]] && break; sleep 0.1; done
-  if kill -0 "$xvfb_pid" 2>/dev/null && [[ -e /tmp/.X11-unix/X$number ]]; then break; fi
-  xvfb_pid=''
+# Our own display: Xvfb takes the first free number and writes it once it
+# listens (lock files cannot tell in a chroot, whose /tmp is its own while X's
+# abstract sockets are the machine's).
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do
+  [[ -s $work/display ]] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.1
 done
-[[ -n $xvfb_pid ]] || fail "no Xvfb display could be started"
-export DISPLAY=:$number
+[[ -s $work/display ]] || fail "no Xvfb display could be started"
+export DISPLAY=:$(<"$work/display")
 
 # A fresh 64-bit prefix; no Mono or Gecko installers.
 export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -7,6 +7,8 @@
 # tests what is committed, so commit first.
 # usage: tools/check-fresh-machine.sh [REF [REPOSITORY]]   (default: HEAD of this clone)
 set -euo pipefail
+ref=${1:-HEAD}
+repository=$(realpath "${2:-$(dirname "$0")/..}")
 cd "$(dirname "$0")/.."
 ((EUID == 0)) || { echo "$0: run it as root (debootstrap, mount and chroot need it)" >&2; exit 2; }
 tools/install-deps.sh fresh-machine
@@ -14,8 +16,6 @@ source tools/require.sh
 require debootstrap debootstrap
 require git git
 
-ref=${1:-HEAD}
-repository=$(realpath "${2:-.}")
 commit=$(git -C "$repository" rev-parse --verify --quiet "$ref^{commit}") ||
   { echo "$0: no commit $ref in $repository" >&2; exit 2; }
 # The same Debian mirror as this machine's.

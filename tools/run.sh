@@ -4,6 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh run
+source tools/require.sh
+require cmake cmake
+require ninja ninja-build
+require g++ g++
 cmake -S . -B build/viewer -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWADSCOPE_TESTS=OFF >/dev/null
 cmake --build build/viewer -j "$(nproc)"
 

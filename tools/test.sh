@@ -6,6 +6,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh test
+source tools/require.sh
+require cmake cmake
+require ctest cmake
+require ninja ninja-build
+require g++ g++
+require clang++ clang
+require i686-w64-mingw32-g++-win32 g++-mingw-w64-i686
+require x86_64-w64-mingw32-g++-win32 g++-mingw-w64-x86-64
 
 jobs=$(nproc)
 build() {  # build DIR [cmake options...]
@@ -29,7 +37,7 @@ stage() {  # stage COMMAND...: runs one test stage and counts it
   if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 }
 stage ctest --test-dir build/release --output-on-failure -j "$jobs"
-stage ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -LE e2e
+stage ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -LE "e2e|scripts"
 # Each fuzzer for about a minute; any finding fails the run.
 stage fuzz/run_fuzzers.sh build/fuzz 60
 

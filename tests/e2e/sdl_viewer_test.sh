@@ -3,6 +3,14 @@
 # a resize and the Escape swap, the window must show exactly wadscope-render's frame.
 # Usage: sdl_viewer_test.sh WADSCOPE WADSCOPE_RENDER SOURCE_DIR
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/require.sh"
+require Xvfb xvfb
+require xdotool xdotool
+require xprop x11-utils
+require xwininfo x11-utils
+require import imagemagick
+require compare imagemagick
+require /usr/bin/python3 python3
 viewer=$(realpath "$1") render=$(realpath "$2") source=$3
 
 work=$(mktemp -d)
@@ -26,20 +34,18 @@ ln -s /usr/share/games/doom/freedoom1.wad "$work/DOOM1.WAD"
 cp "$source/assets/font.bmp" "$work/font.bmp"
 cd "$work" || exit 1
 
-# A display of our own: the first free one from :58 up.
-for number in {58..70}; do
-  [[ -e /tmp/.X$number-lock ]] && continue
-  Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -noreset >xvfb.log 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=":$number"
-  for _ in {1..50}; do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break 2
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill "$xvfb_pid" 2>/dev/null; xvfb_pid=''
+# A display of our own: Xvfb takes the first free number and writes it once it
+# listens. Lock files cannot tell: in a chroot /tmp is its own, but X's abstract
+# sockets are the machine's, so a client there may reach another root's server.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>display >xvfb.log 2>&1 &
+xvfb_pid=$!
+for _ in {1..50}; do
+  [[ -s display ]] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.1
 done
-[[ -n $xvfb_pid ]] && kill -0 "$xvfb_pid" 2>/dev/null || fail "cannot start Xvfb"
+[[ -s display ]] || fail "cannot start Xvfb"
+export DISPLAY=":$(<display)"
 export SDL_VIDEODRIVER=x11
 # SDL writes the Motif decoration hints only once the atom exists, as it does
 # under any window manager; -noreset keeps it between clients.

@@ -11,6 +11,16 @@
 # "wadscope.exe", not the Win32 class, so a small probe program asks Wine for
 # the window of class "Wadscope3D" and its title, client size, place and style.
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/require.sh"
+require Xvfb xvfb
+require wine wine
+require wineboot wine
+require wineserver wine
+require x86_64-w64-mingw32-gcc-win32 gcc-mingw-w64-x86-64-win32
+require xdotool xdotool
+require xwininfo x11-utils
+require import imagemagick
+require compare imagemagick
 
 exe=$(realpath "$1") render=$(realpath "$2") source=$(realpath "$3")
 wad=/usr/share/games/doom/freedoom1.wad
@@ -34,22 +44,28 @@ cleanup() {
 trap cleanup EXIT
 trap "exit 1" INT TERM
 
-# Our own display: :57, or the next free one when another run holds it.
-for number in $(seq 57 79); do
-  [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] && continue
-  Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$number ]] && break; sleep 0.1; done
-  if kill -0 "$xvfb_pid" 2>/dev/null && [[ -e /tmp/.X11-unix/X$number ]]; then break; fi
-  xvfb_pid=''
+# Our own display: Xvfb takes the first free number and writes it once it
+# listens (lock files cannot tell in a chroot, whose /tmp is its own while X's
+# abstract sockets are the machine's).
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do
+  [[ -s $work/display ]] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.1
 done
-[[ -n $xvfb_pid ]] || fail "no Xvfb display could be started"
-export DISPLAY=:$number
+[[ -s $work/display ]] || fail "no Xvfb display could be started"
+export DISPLAY=:$(<"$work/display")
 
 # A fresh 64-bit prefix; no Mono or Gecko installers.
 export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 timeout 180 wineboot -i >"$work/wineboot.log" 2>&1
-timeout 120 wineserver -w || fail "wineboot did not finish"
+boot_status=$?
+if ((boot_status != 0)); then
+  tail -n 20 "$work/wineboot.log" | sed 's/^/  wineboot: /'
+  fail "wineboot -i ended with exit code $boot_status (124: still running after 180 s)"
+fi
+timeout 120 wineserver -w || fail "the wineserver still runs 120 s after wineboot -i"
 
 cat >"$work/probe.c" <<'EOF'
 #include <stdio.h>
@@ -69,7 +85,7 @@ int main(void) {
     return 0;
 }
 EOF
-x86_64-w64-mingw32-gcc -O1 -o "$work/probe.exe" "$work/probe.c" || fail "cannot build the probe"
+x86_64-w64-mingw32-gcc-win32 -O1 -o "$work/probe.exe" "$work/probe.c" || fail "cannot build the probe"
 # Prints: title, client WxH, outer WxH, left, top, style, exstyle of the window of class Wadscope3D.
 probe() { wine "$work/probe.exe" 2>/dev/null | tr -d '\r'; }
 

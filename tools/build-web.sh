@@ -8,9 +8,7 @@ out=$(realpath -m "${1:-$(dirname "$0")/../build/web-site}")
 cd "$(dirname "$0")/.."
 tools/install-deps.sh web
 
-require() {  # require PROGRAM PACKAGE
-  command -v "$1" >/dev/null || { echo "build-web.sh: $1 not found (Debian package $2)" >&2; exit 1; }
-}
+source tools/require.sh
 require emcmake emscripten
 require cmake cmake
 require ninja ninja-build

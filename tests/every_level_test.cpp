@@ -54,6 +54,7 @@ struct Shot {
         ComposeFrame(viewer);  // from the player start, which the first frame takes
         printed = testing::internal::GetCapturedStdout();
     }
+    ~Shot() { CloseViewer(viewer); }
 };
 
 }  // namespace

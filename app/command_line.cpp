@@ -75,13 +75,14 @@ bool ChooseStartMap(const CommandLine& commandLine, const LevelFile& file, Start
         return false;
     }
     int32_t entry = FindMapEntry(directory, commandLine.mapName ? commandLine.mapName : "E1M1");
-    if (entry < 0 && commandLine.mapName) {
+    bool found = entry >= 0;
+    if (!found && commandLine.mapName) {
         problem = std::string(file.path) + " has no map " + commandLine.mapName + "; its maps: " + Joined(maps);
         return false;
     }
-    std::string name = entry >= 0 ? LumpAt(directory, entry).name : maps.front();
+    std::string name = found ? LumpAt(directory, entry).name : maps.front();
     int32_t row = TableRowNamed(name);
-    if (row >= 0 && entry >= 0 && !commandLine.fit) {
+    if (row >= 0 && found && !commandLine.fit) {
         start.mapIndex = row;
         return true;
     }

@@ -110,8 +110,7 @@ void LoadFontImageFromBytes(FontImage& font, const uint8_t* data, size_t size, i
     if (size > 0) std::memcpy(header, data, std::min(size, kHeaderSize));
     ReadFontImage(font, header, size >= kHeaderSize, width, height, [&](uint8_t* pixels, size_t bytes) {
         // A short file leaves the rest of the pixels as they were.
-        size_t copied = std::min(bytes, size - kHeaderSize);
-        if (copied > 0) std::memcpy(pixels, data + kHeaderSize, copied);
+        std::memcpy(pixels, data + kHeaderSize, std::min(bytes, size - kHeaderSize));
     });
 }
 

@@ -119,12 +119,25 @@ TEST_P(FontTest, ReadsNoMoreThanTheFileAndTheStoreHold) {
     EXPECT_EQ(std::tuple(font.pixels[0], font.pixels[64], font.pixels[130]), std::tuple(kWhite, 0u, kWhite));
     Load(Bmp(1, 1, 24, 3, 0x01));  // one pixel, and black beyond it
     EXPECT_EQ(std::tuple(font.pixels[0], Draw("M0a", 48)), std::tuple(0x00010101u, Picture(768, 0)));
-    for (auto [w, h, bits] : {std::tuple{-1, 256, 32}, {256, -1, 24}, {0, 0, 24}, {100000, 100000, 32},
+    for (auto [w, h, bits] : {std::tuple{-1, 256, 32}, {256, -1, 32}, {256, -1, 24}, {0, 0, 24}, {100000, 100000, 32},
                               {100000, 100000, 24}, {65536, 65536, 32}, {-65536, -65536, 32}}) {
         Load(Bmp(w, h, uint16_t(bits), kFontStorePixels * 4 + 4096, 0x5A));
         EXPECT_EQ(std::pair(width, height), std::pair(w, h)) << bits;
+        if (w < 0 || h < 0) {  // nothing read: the checkerboard stays, or no pixel is converted
+            EXPECT_TRUE(bits == 32 ? font.pixels[0] == kWhite : font.pixelCount == 0);
+        }
         Draw("Mx", 32);  // reads the atlas; AddressSanitizer checks it stays in bounds
     }
+}
+
+// Squares of 64 x 64 pixels, eight by eight at a stride of 512, the top-left one white.
+TEST(FontImage, FallbackCheckerboard) {
+    FontImage font{};
+    ResetFontImage(font);
+    FillFallbackCheckerboard(font);
+    for (size_t y = 0; y < 512; ++y)
+        for (size_t x = 0; x < 512; ++x) ASSERT_EQ(font.pixels[y * 512 + x], (x / 64 + y / 64) % 2 ? 0 : kWhite) << x << "," << y;
+    EXPECT_EQ(font.pixels[512 * 512], 0u);
 }
 
 TEST_P(FontTest, KeepsTheCheckerboardWhenNothingIsReadAndClipsTheText) {

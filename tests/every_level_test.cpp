@@ -69,6 +69,12 @@ TEST(FittedView, EveryVertexInsideTheMarginCentredOneExtentFilled) {
     for (const auto& vertexes : maps)
         for (auto [width, height] : {std::pair{1920, 1080}, {800, 600}, {333, 97}, {97, 333}, {1, 1}})
             ExpectFitted(vertexes, width, height);
+    // A map of one unit far out needs an offset whose float rounding moves it by pixels: zoomed out, it stays inside.
+    MapView view = FitMapView({{{0xD0, 0x7F}, {0, 0}}, {{0xD1, 0x7F}, {0, 0}}}, 1920, 1080);
+    for (float x : {32720.0f, 32721.0f}) {
+        int32_t pixel = TruncToInt32(MapToScreen(x, view.offsetX, view.scale));
+        EXPECT_TRUE(pixel >= FitMargin(1920, 1080) && pixel < 1920 - FitMargin(1920, 1080)) << pixel;
+    }
 }
 
 // Each map loads whole, fits, and draws its walls in both modes without a subsector that does not exist.

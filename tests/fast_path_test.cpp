@@ -78,31 +78,40 @@ void KeepRunInBoth(WallColumns& columns, TestPicture& plain, int32_t x, int32_t 
         plain.framebuffer.pixels[size_t(y) * size_t(plain.framebuffer.width) + size_t(x)] = 0;
 }
 
-// A wall across the whole view of a viewer at (0, 0), one unit away, whose half-height
-// is 128 rows per unit of height, beside columns kept already as the case says, on a
-// buffer where lines of more than 1000 rows spill into the next column.
+// Walls of a viewer at (0, 0) beside columns kept already, on a buffer where lines of more than 1000
+// rows spill into the next column: a wall across the whole view one unit away, whose half-height is
+// 128 rows per unit of height, and a steep one of two columns, the first spilling into the second.
 TEST(FastPath, WallsBesideColumnsKeptAlready) {
     constexpr int32_t kWidth = 100, kRows = 1100, kCentre = kRows / 2;
     struct Case {
         const char* name;
-        int32_t keptColumns, keptTop, keptBottom;  // the run kept in columns 0 to keptColumns - 1
-        float wallHeight;
-    } cases[] = {
-        {"full columns, lines spilling past the last of them", 64, 0, kRows - 1, 100},
-        {"columns short of the bottom row", kWidth, 0, kRows - 2, 100},
-        {"columns short of the top row", kWidth, 1, kRows - 1, 100},
-        {"runs one row below the wall's", kWidth, kCentre + 256 + 2, kRows - 1, 2},
-        {"runs one row above the wall's", kWidth, 0, kCentre - 256 - 2, 2},
-        {"runs touching the wall's", kWidth, kCentre + 256 + 1, kRows - 1, 2},
+        std::vector<std::array<int32_t, 4>> kept;  // columns from, to (not included), the run's top and bottom row
+        std::array<float, 5> wall;                 // from (x1, y1) to (x2, y2), of this height
+    };
+    const std::array<float, 5> across = {1, -1000, 1, 1000, 100}, low = {1, -1000, 1, 1000, 2};
+    const std::array<float, 5> steep = {1, 0, 64, 0.1251f, 5}, oneColumn = {1, 0, 64, 0.1249f, 5};
+    const Case cases[] = {
+        {"full columns, lines spilling past the last of them", {{0, 64, 0, kRows - 1}}, across},
+        {"columns short of the bottom row", {{0, kWidth, 0, kRows - 2}}, across},
+        {"columns short of the top row", {{0, kWidth, 1, kRows - 1}}, across},
+        {"runs one row below the wall's", {{0, kWidth, kCentre + 256 + 2, kRows - 1}}, low},
+        {"runs one row above the wall's", {{0, kWidth, 0, kCentre - 256 - 2}}, low},
+        {"runs touching the wall's", {{0, kWidth, kCentre + 256 + 1, kRows - 1}}, low},
+        // Column 50 from the top row to the bottom one, spilling rows 1000 on into column 51 (and the
+        // steep wall there rows 540 to 560).
+        {"a spill into a column whose run the next line touches", {{51, 52, 530, 545}}, steep},
+        {"a spill into a column that holds only its end", {{49, 51, 0, kRows - 1}, {51, 52, 1050, kRows - 1}}, oneColumn},
     };
     for (const Case& c : cases) {
         for (uint8_t solid : {0, 1}) {
             TestPicture fast(kWidth, kRows), plain(kWidth, kRows);
             WallColumns columns(fast.framebuffer);
-            for (int32_t x = 0; x < c.keptColumns; ++x) KeepRunInBoth(columns, plain, x, c.keptTop, c.keptBottom);
+            for (auto [from, to, top, bottom] : c.kept)
+                for (int32_t x = from; x < to; ++x) KeepRunInBoth(columns, plain, x, top, bottom);
             ViewerState viewer{.solidWalls = solid};
-            DrawWallSegment(fast.framebuffer, viewer, 1, -1000, 1, 1000, c.wallHeight, 0, &columns);
-            reference::DrawWallSegment(plain.framebuffer, viewer, 1, -1000, 1, 1000, c.wallHeight, 0);
+            auto [x1, y1, x2, y2, height] = c.wall;
+            DrawWallSegment(fast.framebuffer, viewer, x1, y1, x2, y2, height, 0, &columns);
+            reference::DrawWallSegment(plain.framebuffer, viewer, x1, y1, x2, y2, height, 0);
             DrawWallColumns(fast.framebuffer, columns);
             EXPECT_EQ(FirstDifference(fast, plain), "same") << c.name << (solid ? ", solid" : "");
         }

@@ -114,7 +114,7 @@ TEST_F(KeyTest, MapChangesClampAndAlwaysReload) {
 // Table mode for the table's names without --fit, file mode else; the map names match whole, in any case.
 TEST(StartMap, ChosenFromTheOptionsAndTheFile) {
     const std::string file = WriteTempFile("start.wad", MapsFile({"MAP1", "MAP10", "E1M3"}));
-    const std::string withE1M1 = WriteTempFile("start-e1m1.wad", MapsFile({"MAP01", "E1M1"}));
+    const std::string withE1M1 = WriteTempFile("start-e1m1.wad", MapsFile({"E1M1", "MAP01"}));
     using Maps = std::vector<std::string>;
     const Maps all = {"MAP1", "MAP10", "E1M3"};
     const std::tuple<CommandLine, bool, int32_t, Maps, std::string> cases[] = {
@@ -124,7 +124,7 @@ TEST(StartMap, ChosenFromTheOptionsAndTheFile) {
         {{.wadPath = file.c_str(), .mapName = "E1M3"}, true, 2, {}, ""},
         {{.wadPath = file.c_str(), .mapName = "E1M3", .fit = true}, true, 2, all, ""},
         {{.wadPath = withE1M1.c_str()}, true, 0, {}, ""},
-        {{.wadPath = withE1M1.c_str(), .fit = true}, true, 1, {"MAP01", "E1M1"}, ""},
+        {{.wadPath = withE1M1.c_str(), .fit = true}, true, 0, {"E1M1", "MAP01"}, ""},
         {{.wadPath = file.c_str(), .mapName = "MAP"}, false, 0, {}, file + " has no map MAP; its maps: MAP1 MAP10 E1M3"},
         {{.wadPath = "/nonexistent/x.wad"}, false, 0, {}, "cannot read level file /nonexistent/x.wad"},
         {{.fit = true}, false, 0, {}, "cannot read level file DOOM1.WAD"}};
@@ -211,14 +211,14 @@ TEST_F(RenderCommandTest, ArgumentErrorsExitTwoLevelAndOutputFailuresOne) {
 
 // The PNG holds the frame the viewer composes after the same keys, R, G, B from bits 16-23, 8-15 and 0-7.
 TEST_F(RenderCommandTest, PictureMatchesAFrameComposedInProcess) {
-    ASSERT_EQ(Run(freedoom + "--size 321x203 --map E1M3 --keys 'Right*3 Space frame Up*5 PageUp Ctrl' out.png"), 0) << err;
+    ASSERT_EQ(Run(freedoom + "--size 1100x1000 --map 2 --keys 'Right*3 Space frame Up*5 PageUp Ctrl' out.png"), 0) << err;
     int32_t width = 0, height = 0;
     std::vector<uint32_t> written = ReadPng(dir + "out.png", width, height);
-    ASSERT_EQ(std::tuple(width, height, written.size()), std::tuple(321, 203, size_t(321 * 203)));
+    ASSERT_EQ(std::tuple(width, height, written.size()), std::tuple(1100, 1000, size_t(1100 * 1000)));
     Viewer viewer;
     viewer.state.mapIndex = 2;
     StartViewerQuietly(viewer, wad, FontPath());
-    TestPicture picture(321, 203);
+    TestPicture picture(1100, 1000);
     viewer.framebuffer = picture.framebuffer;
     for (uint32_t key : {0u, +kKeyRight, +kKeyRight, +kKeyRight, +kKeySpace, 0u, +kKeyUp, +kKeyUp, +kKeyUp, +kKeyUp, +kKeyUp,
                          +kKeyPageUp, +kKeyControl, 0u})
@@ -229,6 +229,7 @@ TEST_F(RenderCommandTest, PictureMatchesAFrameComposedInProcess) {
     for (uint32_t& pixel : expected) pixel &= 0xFFFFFF;
     EXPECT_TRUE(written == expected);
     EXPECT_GT(std::count_if(expected.begin(), expected.end(), [](uint32_t p) { return p != 0xFFFFFF && p != 0; }), 0);
+    EXPECT_EQ(Run(freedoom + "--size 8x8 --map 0 first-row.png"), 0) << err;  // an index, not a map's name
 }
 
 // --map all: every map of the file into the folder, each as a run of its own; a map that cannot be
@@ -251,6 +252,8 @@ TEST_F(RenderCommandTest, EveryMapOfTheFileInOneRun) {
     ASSERT_EQ(Run("--font '" + FontPath() + "' --wad maps.wad --size 64x48 --keys Right --map MAP03 one.png"), 0);
     int32_t width, height;
     EXPECT_EQ(ReadPng(dir + "shots/MAP03.png", width, height), ReadPng(dir + "one.png", width, height));
+    WriteFile(dir + "empty.wad", {});
+    EXPECT_EQ(std::tuple(Run("--wad empty.wad --map all shots"), err), std::tuple(1, "wadscope-render: empty.wad is not a WAD file\n"));
 }
 
 // Every pixel comes back, indexed (at most 256 colours) or RGB, with exactly one filtered row per

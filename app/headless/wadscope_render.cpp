@@ -180,15 +180,18 @@ int RenderAllMaps(const Options& options) {
         return 1;
     }
     LevelFile file{wadPath, image};
-    std::vector<std::string> maps = ListMaps(ReadLevelFileDirectory(file));
+    CommandLine firstMap = options.commandLine;  // the file checked as --wad alone checks it
+    firstMap.wadPath = wadPath, firstMap.mapName = nullptr;
+    StartMap start;
+    std::string problem;
     std::error_code error;
-    std::filesystem::create_directories(options.outputPath, error);
-    if (maps.empty() || !std::filesystem::is_directory(options.outputPath)) {
-        std::fprintf(stderr, maps.empty() ? "wadscope-render: %s has no maps\n" : "wadscope-render: cannot make folder %s\n",
-                     maps.empty() ? wadPath : options.outputPath);
+    if (!ChooseStartMap(firstMap, file, start, problem) ||
+        (!std::filesystem::create_directories(options.outputPath, error) && !std::filesystem::is_directory(options.outputPath))) {
+        std::fprintf(stderr, "wadscope-render: %s\n", problem.empty() ? ("cannot make folder " + std::string(options.outputPath)).c_str() : problem.c_str());
         FreeWadImage(image);
         return 1;
     }
+    std::vector<std::string> maps = ListMaps(ReadLevelFileDirectory(file));
     // The font is read once; the runs only read it.
     Viewer fontHolder;
     ResetFontImage(fontHolder.font);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/build_info.h"
 #include "wad/wad_directory.h"
 
 const char* const kSharedOptionsHelp =
@@ -10,7 +11,10 @@ const char* const kSharedOptionsHelp =
     "                    or the file's first map when it has no E1M1)\n"
     "  --fit             fit every map into the window; keypad plus and minus then\n"
     "                    step through all of the file's maps\n"
-    "  --help            this text\n";
+    "  --help            this text\n"
+    "  --version         the program's name and version\n";
+
+std::string VersionLine(const char* program) { return std::string(program) + " " + kVersion; }
 
 OptionTaken TakeSharedOption(int argc, char** argv, int& index, CommandLine& commandLine, std::string& problem) {
     std::string option = argv[index];
@@ -18,6 +22,8 @@ OptionTaken TakeSharedOption(int argc, char** argv, int& index, CommandLine& com
         commandLine.fit = true;
     } else if (option == "--help" || option == "-h") {
         commandLine.help = true;
+    } else if (option == "--version") {
+        commandLine.version = true;
     } else if (option == "--wad" || option == "--map") {
         if (index + 1 >= argc) {
             problem = option + " needs a value";

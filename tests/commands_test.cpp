@@ -127,6 +127,8 @@ TEST_F(RenderCommandTest, ArgumentErrorsExitTwoLevelAndOutputFailuresOne) {
     std::ofstream(dir + "text.wad") << "this is not a level file at all";
     for (auto [arguments, problem] : {std::pair{"--wad missing.wad out.png", "cannot read level file missing.wad\n"},
                                       {"--wad text.wad out.png", "text.wad is not a WAD file\n"},
+                                      {"--wad no/freedm.wad out.png", "cannot read level file no/freedm.wad: install "
+                                                                      "Debian's freedm package, or give --wad a level file of your own\n"},
                                       {"--map E1M1 out.png", "cannot read level file DOOM1.WAD\n"}}) {
         EXPECT_EQ(std::tuple(Run(arguments), err), std::tuple(1, std::string("wadscope-render: ") + problem));
         EXPECT_FALSE(std::filesystem::exists(dir + "out.png"));

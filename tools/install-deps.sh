@@ -5,7 +5,8 @@ set -euo pipefail
 
 run_packages=(cmake ninja-build g++ pkg-config zlib1g-dev libsdl2-dev freedoom xvfb xauth)
 test_packages=("${run_packages[@]}" libpng-dev libgtest-dev libbenchmark-dev xdotool x11-utils python3 imagemagick
-  clang libclang-rt-14-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev wine64 freedm zdbsp)
+  clang libclang-rt-14-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev wine64 freedm zdbsp
+  xfonts-base)
 
 case "${1:-test}" in
   run) packages=("${run_packages[@]}") ;;

@@ -164,6 +164,8 @@ int main(int argc, char* argv[]) {
     StartMap start;
     if (!ChooseStartMap(commandLine, wadFile, start, problem)) {
         std::fprintf(stderr, "wadscope: %s\n", problem.c_str());
+        // Started from a menu, nobody reads standard error: say it in a box too (no display, no box).
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kWindowTitle, ("wadscope: " + problem).c_str(), nullptr);
         return 1;
     }
     StartViewer(viewer, wadFile, start, ChooseFontPath(kInstalledFontFolder).c_str());

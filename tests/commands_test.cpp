@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/font_path.h"
 #include "app/key_commands.h"
 #include "test_support.h"
 
@@ -157,4 +158,18 @@ TEST_F(RenderCommandTest, PictureMatchesAFrameComposedInProcess) {
     for (uint32_t& pixel : expected) pixel &= 0xFFFFFF;
     EXPECT_TRUE(written == expected);
     EXPECT_GT(std::count_if(expected.begin(), expected.end(), [](uint32_t p) { return p != 0xFFFFFF && p != 0; }), 0);
+}
+
+// The working directory's font.bmp first, then the installed copy, else font.bmp for the usual message.
+TEST_F(RenderCommandTest, FontFromTheWorkingDirectoryThenTheInstalledFolder) {
+    std::filesystem::path before = std::filesystem::current_path(), installed = dir + "installed";
+    std::filesystem::current_path(dir);
+    std::filesystem::create_directory(installed);
+    EXPECT_EQ(ChooseFontPath(installed.string()), "font.bmp");
+    std::ofstream(installed / "font.bmp") << "BM";
+    EXPECT_EQ(ChooseFontPath(installed.string()), installed.string() + "/font.bmp");
+    EXPECT_EQ(ChooseFontPath(""), "font.bmp");
+    std::ofstream("font.bmp") << "BM";
+    EXPECT_EQ(ChooseFontPath(installed.string()), "font.bmp");
+    std::filesystem::current_path(before);
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/build_info.h"
 #include "wad/wad_directory.h"
 
 const char* const kSharedOptionsHelp =
@@ -10,7 +11,10 @@ const char* const kSharedOptionsHelp =
     "                    or the file's first map when it has no E1M1)\n"
     "  --fit             fit every map into the window; keypad plus and minus then\n"
     "                    step through all of the file's maps\n"
-    "  --help            this text\n";
+    "  --help            this text\n"
+    "  --version         the program's name and version\n";
+
+std::string VersionLine(const char* program) { return std::string(program) + " " + kVersion; }
 
 OptionTaken TakeSharedOption(int argc, char** argv, int& index, CommandLine& commandLine, std::string& problem) {
     std::string option = argv[index];
@@ -18,6 +22,8 @@ OptionTaken TakeSharedOption(int argc, char** argv, int& index, CommandLine& com
         commandLine.fit = true;
     } else if (option == "--help" || option == "-h") {
         commandLine.help = true;
+    } else if (option == "--version") {
+        commandLine.version = true;
     } else if (option == "--wad" || option == "--map") {
         if (index + 1 >= argc) {
             problem = option + " needs a value";
@@ -52,6 +58,16 @@ int32_t TableRowNamed(const std::string& name) {
     return -1;
 }
 
+// What to do about a level file that cannot be read: for Freedoom's files, which Debian package brings them.
+std::string UnreadableFileProblem(const std::string& path) {
+    std::string problem = "cannot read level file " + path;
+    std::string name = path.substr(path.find_last_of("/\\") + 1);
+    const char* package = name == "freedm.wad" ? "freedm" : name.starts_with("freedoom") ? "freedoom" : nullptr;
+    if (package)
+        problem += std::string(": install Debian's ") + package + " package, or give --wad a level file of your own";
+    return problem;
+}
+
 std::string Joined(const std::vector<std::string>& names) {
     std::string text;
     for (const std::string& name : names) text += (text.empty() ? "" : " ") + name;
@@ -65,7 +81,7 @@ bool ChooseStartMap(const CommandLine& commandLine, const LevelFile& file, Start
     if (!commandLine.wadPath && !commandLine.mapName && !commandLine.fit) return true;
     WadDirectory directory = ReadLevelFileDirectory(file);
     switch (directory.status) {
-        case DirectoryStatus::kUnreadable: problem = std::string("cannot read level file ") + file.path; return false;
+        case DirectoryStatus::kUnreadable: problem = UnreadableFileProblem(file.path); return false;
         case DirectoryStatus::kInvalid: problem = std::string(file.path) + " is not a WAD file"; return false;
         default: break;
     }

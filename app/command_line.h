@@ -1,5 +1,5 @@
-// The options the three programs share: --wad PATH, --map NAME, --fit and --help,
-// and the map a run starts on.
+// The options the three programs share: --wad PATH, --map NAME, --fit, --help
+// and --version, and the map a run starts on.
 #pragma once
 #include <string>
 #include <vector>
@@ -11,6 +11,7 @@ struct CommandLine {
     const char* mapName = nullptr;  // null: E1M1, or the file's first map when it has none
     bool fit = false;
     bool help = false;
+    bool version = false;
 };
 
 enum class OptionTaken { kYes, kNotShared, kBad };
@@ -38,3 +39,6 @@ bool ChooseStartMap(const CommandLine& commandLine, const LevelFile& file, Start
 
 // The usage lines of the shared options, for --help.
 extern const char* const kSharedOptionsHelp;
+
+// The one line --version answers: the program's name and the project's version.
+std::string VersionLine(const char* program);

@@ -11,6 +11,7 @@
 
 #include <cstring>
 
+#include "app/font_path.h"
 #include "app/headless/png_file.h"
 #include "app/key_commands.h"
 #include "render/fitted_view.h"
@@ -201,6 +202,8 @@ TEST_F(RenderCommandTest, ArgumentErrorsExitTwoLevelAndOutputFailuresOne) {
     std::ofstream(dir + "text.wad") << "this is not a level file at all";
     for (auto [arguments, problem] : {std::pair{"--wad missing.wad out.png", "cannot read level file missing.wad\n"},
                                       {"--wad text.wad out.png", "text.wad is not a WAD file\n"},
+                                      {"--wad no/freedm.wad out.png", "cannot read level file no/freedm.wad: install "
+                                                                      "Debian's freedm package, or give --wad a level file of your own\n"},
                                       {"--map E1M1 out.png", "cannot read level file DOOM1.WAD\n"}}) {
         EXPECT_EQ(std::tuple(Run(arguments), err), std::tuple(1, std::string("wadscope-render: ") + problem));
         EXPECT_FALSE(std::filesystem::exists(dir + "out.png"));
@@ -284,4 +287,18 @@ TEST(PngFile, WritesEveryPixelBackAndReportsFailedWrites) {
     std::vector<uint32_t> pixels(16, 0);
     EXPECT_FALSE(WritePng("/dev/full", {4, 4, pixels.data()}));
     EXPECT_FALSE(WritePng("/nonexistent/frame.png", {4, 4, pixels.data()}));
+}
+
+// The working directory's font.bmp first, then the installed copy, else font.bmp for the usual message.
+TEST_F(RenderCommandTest, FontFromTheWorkingDirectoryThenTheInstalledFolder) {
+    std::filesystem::path before = std::filesystem::current_path(), installed = dir + "installed";
+    std::filesystem::current_path(dir);
+    std::filesystem::create_directory(installed);
+    EXPECT_EQ(ChooseFontPath(installed.string()), "font.bmp");
+    std::ofstream(installed / "font.bmp") << "BM";
+    EXPECT_EQ(ChooseFontPath(installed.string()), installed.string() + "/font.bmp");
+    EXPECT_EQ(ChooseFontPath(""), "font.bmp");
+    std::ofstream("font.bmp") << "BM";
+    EXPECT_EQ(ChooseFontPath(installed.string()), "font.bmp");
+    std::filesystem::current_path(before);
 }

@@ -1,8 +1,8 @@
 #!/bin/bash
 # Builds everything and runs every test: unit tests plain and under
 # AddressSanitizer/UBSan, the Windows builds, the web page, the end-to-end
-# tests (SDL2 under Xvfb, Win32 under Wine, the page in headless Chromium)
-# and the fuzzers. Installs what it needs first (Debian, as root).
+# tests (SDL2 under Xvfb, Win32 under Wine, the page in headless Chromium),
+# the release packages and the fuzzers. Installs what it needs first (Debian, as root).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh test
@@ -31,6 +31,7 @@ build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWADSCOPE_BENCH=ON \
 build build/sanitize -DCMAKE_BUILD_TYPE=Debug -DWADSCOPE_SANITIZE=ON
 build build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DWADSCOPE_FUZZ=ON -DWADSCOPE_TESTS=OFF -DWADSCOPE_TOOLS=OFF
+bash tools/package.sh  # the .deb and the zip, into build/packages
 
 passed=0 failed=0
 stage() {  # stage COMMAND...: runs one test stage and counts it
@@ -38,6 +39,8 @@ stage() {  # stage COMMAND...: runs one test stage and counts it
 }
 stage ctest --test-dir build/release --output-on-failure -j "$jobs"
 stage ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -LE "e2e|scripts"
+# Installs the .deb (and removes it again), runs the zip's viewer under Wine.
+stage bash tests/package/package_test.sh . build/win64/app/win32/wadscope.exe
 # Each fuzzer for about a minute; any finding fails the run.
 stage fuzz/run_fuzzers.sh build/fuzz 60
 

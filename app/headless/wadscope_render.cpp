@@ -12,7 +12,9 @@
 #include <thread>
 #include <vector>
 
+#include "app/build_info.h"
 #include "app/command_line.h"
+#include "app/font_path.h"
 #include "app/headless/key_script.h"
 #include "app/headless/png_file.h"
 #include "app/key_commands.h"
@@ -41,7 +43,7 @@ const char* const kUsage =
 
 struct Options {
     CommandLine commandLine;
-    const char* fontPath = kDefaultFontPath;
+    std::string fontPath;   // --font, or else the one ChooseFontPath finds
     int32_t width = 800;
     int32_t height = 600;
     int32_t tableRow = -1;  // --map INDEX: a row of the built-in table
@@ -64,13 +66,14 @@ void PrintHelp() {
         "  --map INDEX       0 to 8: a row of the built-in map table (E1M1 to E1M9)\n"
         "  --map all         every map of the file, each as a run of its own, into\n"
         "                    OUTDIR/NAME.png; the level file is read once\n"
-        "  --font PATH       16 x 16 glyph atlas (default font.bmp in the working directory)\n"
+        "  --font PATH       16 x 16 glyph atlas (default font.bmp in the working directory,\n"
+        "                    or else the installed %s/font.bmp)\n"
         "  --size WxH        framebuffer size, each from 1 to 16384 (default 800x600)\n"
         "  --keys SCRIPT     space-separated key presses: a key name or a decimal\n"
         "                    virtual-key code, optionally followed by *N for N presses,\n"
         "                    or the word 'frame' to compose a frame at that point\n\n"
         "Key names:",
-        kSharedOptionsHelp);
+        kSharedOptionsHelp, kInstalledFontFolder);
     for (const KeyName& key : kKeyNames) std::printf(" %s", key.name);
     std::printf("\n");
 }
@@ -90,6 +93,7 @@ bool ParseSize(const std::string& text, Options& options) {
 
 // Returns -1 when the options are good, otherwise the exit code.
 int ParseOptions(int argc, char** argv, Options& options) {
+    bool fontGiven = false;
     for (int i = 1; i < argc; ++i) {
         std::string problem;
         OptionTaken shared = TakeSharedOption(argc, argv, i, options.commandLine, problem);
@@ -100,6 +104,7 @@ int ParseOptions(int argc, char** argv, Options& options) {
         if (takesValue && i + 1 >= argc) return BadArgument(argument + " needs a value");
         if (argument == "--font") {
             options.fontPath = argv[++i];
+            fontGiven = true;
         } else if (argument == "--size") {
             if (!ParseSize(argv[++i], options))
                 return BadArgument(std::string("bad --size '") + argv[i] + "' (expected WxH, each from 1 to 16384)");
@@ -117,6 +122,11 @@ int ParseOptions(int argc, char** argv, Options& options) {
         PrintHelp();
         return 0;
     }
+    if (options.commandLine.version) {
+        std::printf("%s\n", VersionLine("wadscope-render").c_str());
+        return 0;
+    }
+    if (!fontGiven) options.fontPath = ChooseFontPath(kInstalledFontFolder);
     if (const char* map = options.commandLine.mapName) {
         uint32_t row = 0;
         options.allMaps = std::strcmp(map, "all") == 0;
@@ -197,7 +207,7 @@ int RenderAllMaps(const Options& options) {
     ResetFontImage(fontHolder.font);
     FillFallbackCheckerboard(fontHolder.font);
     int32_t fontWidth = 0, fontHeight = 0;
-    LoadFontImage(fontHolder.font, options.fontPath, &fontWidth, &fontHeight);
+    LoadFontImage(fontHolder.font, options.fontPath.c_str(), &fontWidth, &fontHeight);
 
     bool progress = isatty(STDERR_FILENO);
     std::mutex reporting;  // guards next, failed and the progress line
@@ -261,7 +271,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     Viewer viewer;
-    StartViewer(viewer, file, start, options.fontPath);
+    StartViewer(viewer, file, start, options.fontPath.c_str());
     status = RenderShot(viewer, options, frame.pixels, options.outputPath);
     CloseViewer(viewer);  // leak checkers see a clean exit
     std::fflush(stdout);

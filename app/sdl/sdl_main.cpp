@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "app/build_info.h"
+#include "app/font_path.h"
 #include "app/key_commands.h"
 #include "app/viewer.h"
 
@@ -149,17 +151,24 @@ int main(int argc, char* argv[]) {
     if (commandLine.help) {
         std::printf("usage: wadscope [--wad PATH] [--map NAME] [--fit]\n\n"
                     "The Wadscope viewer in a window of its own. With no option it opens DOOM1.WAD\n"
-                    "and font.bmp in the working directory on E1M1, as always.\n\n%s",
-                    kSharedOptionsHelp);
+                    "and font.bmp in the working directory on E1M1, as always (with no font.bmp\n"
+                    "there, the installed %s/font.bmp).\n\n%s",
+                    kInstalledFontFolder, kSharedOptionsHelp);
+        return 0;
+    }
+    if (commandLine.version) {
+        std::printf("%s\n", VersionLine("wadscope").c_str());
         return 0;
     }
     LevelFile wadFile{commandLine.wadPath ? commandLine.wadPath : kDefaultWadPath, nullptr};
     StartMap start;
     if (!ChooseStartMap(commandLine, wadFile, start, problem)) {
         std::fprintf(stderr, "wadscope: %s\n", problem.c_str());
+        // Started from a menu, nobody reads standard error: say it in a box too (no display, no box).
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kWindowTitle, ("wadscope: " + problem).c_str(), nullptr);
         return 1;
     }
-    StartViewer(viewer, wadFile, start, kDefaultFontPath);
+    StartViewer(viewer, wadFile, start, ChooseFontPath(kInstalledFontFolder).c_str());
 
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "wadscope: cannot start SDL: %s\n", SDL_GetError());

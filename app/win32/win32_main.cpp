@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/font_path.h"
 #include "app/key_commands.h"
 #include "app/viewer.h"
 
@@ -21,9 +22,10 @@ constexpr size_t kFirstFramebufferBytes = 2048;
 
 Viewer viewer;
 uint8_t framebufferReady = 0;  // set by the first WM_SIZE; ticks wait for it
-// What the command line chose: the level file and the map to start on.
+// What the command line chose: the level file and the map to start on; and the font.
 LevelFile startFile;
 StartMap startMap;
+std::string fontPath;
 
 uint32_t SetViewerWindowStyle(void* window, uint32_t style) {
     return uint32_t(SetWindowLongA(static_cast<HWND>(window), GWL_STYLE, LONG(style)));
@@ -83,7 +85,7 @@ void PresentFrame(HDC deviceContext) {
 LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE: {
-            StartViewer(viewer, startFile, startMap, kDefaultFontPath);
+            StartViewer(viewer, startFile, startMap, fontPath.c_str());
             ShowTitle(window);
             Framebuffer& framebuffer = viewer.framebuffer;
             framebuffer.pixels = static_cast<uint32_t*>(std::malloc(
@@ -125,7 +127,17 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     }
 }
 
-// A GUI program has no console to print on: problems and help go to a message box.
+// The folder of wadscope.exe, where the zip puts font.bmp; empty when Windows cannot say.
+std::string ProgramFolder() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return "";
+    std::string file(path, length);
+    size_t separator = file.find_last_of("\\/");
+    return separator == std::string::npos ? "" : file.substr(0, separator);
+}
+
+// A GUI program has no console to print on: problems, help and the version go to a message box.
 int Tell(const std::string& text, int exitCode) {
     MessageBoxA(nullptr, text.c_str(), kWindowTitle, MB_OK | (exitCode == 0 ? MB_ICONINFORMATION : MB_ICONERROR));
     return exitCode;
@@ -137,8 +149,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     if (!ParseCommandLine(__argc, __argv, commandLine, problem)) return Tell("wadscope: " + problem, 2);
     if (commandLine.help)
         return Tell(std::string("usage: wadscope [--wad PATH] [--map NAME] [--fit]\n\n") + kSharedOptionsHelp, 0);
+    if (commandLine.version) return Tell(VersionLine("wadscope"), 0);
     startFile = {commandLine.wadPath ? commandLine.wadPath : kDefaultWadPath, nullptr};
     if (!ChooseStartMap(commandLine, startFile, startMap, problem)) return Tell("wadscope: " + problem, 1);
+    fontPath = ChooseFontPath(ProgramFolder());
 
     WNDCLASSA windowClass = {};
     windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);

@@ -157,4 +157,22 @@ expect_frame file-mode "" "$options"
 xdotool key --delay 30 KP_Add Up Up
 timeout 5 xdotool search --sync --name '^Wadscope3D - MAP04 - freedm.wad$' >/dev/null || fail "keypad plus did not name MAP04 in the title"
 expect_frame file-mode-keys "KeypadPlus Up Up" "$options"
+kill "$viewer_pid"; wait "$viewer_pid" 2>/dev/null; viewer_pid=''
+
+# A level file that is missing, as for the menu entry without Freedoom: the problem
+# with what to install, on standard error and in a message box whose OK ends with 1.
+"$viewer" --wad "$work/no/freedoom1.wad" --fit >viewer.log 2>&1 &
+viewer_pid=$!
+for _ in {1..50}; do  # SDL's box has no class xdotool could search by
+  box=$(xwininfo -name Wadscope3D 2>/dev/null | awk '/Window id:/ {print $4}')
+  [[ -n $box ]] && break
+  sleep 0.2
+done
+[[ -n $box ]] || fail "no message box for a missing level file"
+xdotool key --window "$box" Return
+wait "$viewer_pid"; status=$?
+viewer_pid=''
+grep -q "freedoom1.wad: install Debian's freedoom package" viewer.log && [[ $status == 1 ]] ||
+  fail "missing level file: exit code $status"
+echo "PASS: a missing Freedoom file is named with its package, in a message box too"
 echo "PASS: sdl_viewer_e2e"

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Runs the Windows viewer under Wine on a virtual display as a person would:
 # keys, Escape twice, Alt+F4; every picture must equal wadscope-render's.
-# usage: wine_viewer_test.sh WADSCOPE_EXE WADSCOPE_RENDER SOURCE_DIR
+# usage: wine_viewer_test.sh WADSCOPE_EXE WADSCOPE_RENDER SOURCE_DIR [RUN_FOLDER]
+# RUN_FOLDER: the viewer runs there (it holds DOOM1.WAD and font.bmp) instead of a fresh folder.
 #
 # What Wine does on a bare Xvfb (no window manager): the viewer's window is a
 # "managed" X window that covers exactly the Win32 client area (Wine leaves the
@@ -22,7 +23,7 @@ require xwininfo x11-utils
 require import imagemagick
 require compare imagemagick
 
-exe=$(realpath "$1") render=$(realpath "$2") source=$(realpath "$3")
+exe=$(realpath "$1") render=$(realpath "$2") source=$(realpath "$3") run=${4:+$(realpath "$4")}
 wad=/usr/share/games/doom/freedoom1.wad
 font=$source/assets/font.bmp
 
@@ -89,10 +90,13 @@ x86_64-w64-mingw32-gcc-win32 -O1 -o "$work/probe.exe" "$work/probe.c" || fail "c
 # Prints: title, client WxH, outer WxH, left, top, style, exstyle of the window of class Wadscope3D.
 probe() { wine "$work/probe.exe" 2>/dev/null | tr -d '\r'; }
 
-mkdir "$work/run"
-ln -s "$wad" "$work/run/DOOM1.WAD"
-cp "$font" "$work/run/font.bmp"
-cd "$work/run" || fail "cannot enter $work/run"
+if [[ -z $run ]]; then
+  run=$work/run
+  mkdir "$run"
+  ln -s "$wad" "$run/DOOM1.WAD"
+  cp "$font" "$run/font.bmp"
+fi
+cd "$run" || fail "cannot enter $run"
 started=$SECONDS
 wine "$exe" >"$work/viewer.log" 2>&1 &
 viewer_pid=$!

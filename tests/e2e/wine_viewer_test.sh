@@ -1,172 +1,97 @@
 #!/bin/bash
-# Runs the Windows viewer under Wine on a virtual display as a person would:
-# keys, Escape twice, Alt+F4; every picture must equal wadscope-render's.
+# The Windows viewer under Wine on a display of its own, as a person uses it: keys,
+# Escape twice, Alt+F4, and another file and map; every picture equals wadscope-render's.
 # usage: wine_viewer_test.sh WADSCOPE_EXE WADSCOPE_RENDER SOURCE_DIR [RUN_FOLDER]
 # RUN_FOLDER: the viewer runs there (it holds DOOM1.WAD and font.bmp) instead of a fresh folder.
 #
-# What Wine does on a bare Xvfb (no window manager): the viewer's window is a
-# "managed" X window that covers exactly the Win32 client area (Wine leaves the
-# frame to a window manager that is not there), so `import -window` returns
-# the client area with no cropping; after the first Escape the borderless
-# window's X window is the whole window, at 0,0. Wine gives X the class
-# "wadscope.exe", not the Win32 class, so a small probe program asks Wine for
-# the window of class "Wadscope3D" and its title, client size, place and style.
+# On a bare Xvfb Wine makes the window an X window that covers exactly the Win32 client
+# area (the frame is left to a window manager that is not there), so a shot of it is the
+# client area. Wine gives X the class "wadscope.exe", so a probe asks Wine for the
+# window of class "Wadscope3D": its title, client size, place and style.
 set -uo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/../../tools/require.sh"
-require Xvfb xvfb
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 require wine wine
 require wineboot wine
 require wineserver wine
 require x86_64-w64-mingw32-gcc-win32 gcc-mingw-w64-x86-64-win32
 require xdotool xdotool
-require xwininfo x11-utils
-require import imagemagick
-require compare imagemagick
-
 exe=$(realpath "$1") render=$(realpath "$2") source=$(realpath "$3") run=${4:+$(realpath "$4")}
-wad=/usr/share/games/doom/freedoom1.wad
-font=$source/assets/font.bmp
-
-fail() { echo "FAIL: $*"; exit 1; }
-pass() { echo "PASS: $*"; }
-
-for file in "$exe" "$render" "$wad" "$font"; do
-  [[ -f $file ]] || fail "missing $file"
-done
-
-work=$(mktemp -d /tmp/wadscope-wine.XXXXXX)
-xvfb_pid='' viewer_pid=''
-cleanup() {
-  [[ -n $viewer_pid ]] && kill "$viewer_pid" 2>/dev/null
-  WINEPREFIX=$work/prefix wineserver -k 2>/dev/null
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap "exit 1" INT TERM
-
-# Our own display: Xvfb takes the first free number and writes it once it
-# listens (lock files cannot tell in a chroot, whose /tmp is its own while X's
-# abstract sockets are the machine's).
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [[ -s $work/display ]] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-[[ -s $work/display ]] || fail "no Xvfb display could be started"
-export DISPLAY=:$(<"$work/display")
+wad=/usr/share/games/doom/freedoom1.wad font=$source/assets/font.bmp
+before_cleanup() { WINEPREFIX=$work/prefix wineserver -k 2>/dev/null; }
+start_display
 
 # A fresh 64-bit prefix; no Mono or Gecko installers.
 export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-timeout 180 wineboot -i >"$work/wineboot.log" 2>&1
-boot_status=$?
-if ((boot_status != 0)); then
-  tail -n 20 "$work/wineboot.log" | sed 's/^/  wineboot: /'
-  fail "wineboot -i ended with exit code $boot_status (124: still running after 180 s)"
-fi
+timeout 180 wineboot -i >"$work/wineboot.log" 2>&1 || fail "wineboot -i: exit code $? (124: still running after 180 s)"
 timeout 120 wineserver -w || fail "the wineserver still runs 120 s after wineboot -i"
-
-cat >"$work/probe.c" <<'EOF'
+cat >"$work/probe.c" <<'C'
 #include <stdio.h>
 #include <windows.h>
 int main(void) {
     HWND window = FindWindowA("Wadscope3D", NULL);
-    if (!window) return 1;
     char title[64] = "";
     RECT client, outer;
-    GetWindowTextA(window, title, sizeof title);
-    GetClientRect(window, &client);
-    GetWindowRect(window, &outer);
-    printf("%s %ldx%ld %ldx%ld %ld %ld 0x%08lx 0x%08lx\n", title, client.right, client.bottom,
-           outer.right - outer.left, outer.bottom - outer.top, outer.left, outer.top,
-           (unsigned long)GetWindowLongA(window, GWL_STYLE),
+    if (!window || !GetWindowTextA(window, title, sizeof title)) return 1;
+    GetClientRect(window, &client), GetWindowRect(window, &outer);
+    printf("%s|%ldx%ld %ldx%ld %ld,%ld %lu %lu\n", title, client.right, client.bottom, outer.right - outer.left,
+           outer.bottom - outer.top, outer.left, outer.top, (unsigned long)GetWindowLongA(window, GWL_STYLE),
            (unsigned long)GetWindowLongA(window, GWL_EXSTYLE));
     return 0;
 }
-EOF
+C
 x86_64-w64-mingw32-gcc-win32 -O1 -o "$work/probe.exe" "$work/probe.c" || fail "cannot build the probe"
-# Prints: title, client WxH, outer WxH, left, top, style, exstyle of the window of class Wadscope3D.
-probe() { wine "$work/probe.exe" 2>/dev/null | tr -d '\r'; }
+# Sets title, client (WxH), outer (WxH), place (X,Y), style and exstyle once the probe finds the window and TEST holds.
+probe_until() {  # TEST
+  local line
+  for _ in {1..25}; do
+    line=$(wine "$work/probe.exe" 2>/dev/null | tr -d '\r')
+    title=${line%%|*}
+    read -r client outer place style exstyle <<<"${line#*|}"
+    [[ -n $line ]] && eval "$1" && return 0
+    sleep 0.2
+  done
+  fail "the window of class Wadscope3D: '$line' does not pass $1"
+}
+start() {  # TITLE OPTIONS...
+  local title=$1
+  shift
+  wine "$exe" "$@" >"$work/viewer.log" 2>&1 &
+  viewer_pid=$!
+  window=$(timeout 60 xdotool search --sync --name "^$title\$" | head -1)
+  [[ -n $window ]] || fail "no window titled $title"
+  xdotool windowfocus --sync "$window" 2>/dev/null
+}
+send() { xdotool windowfocus --sync "$window" 2>/dev/null; xdotool key --window "$window" "$@"; }
 
 if [[ -z $run ]]; then
   run=$work/run
-  mkdir "$run"
-  ln -s "$wad" "$run/DOOM1.WAD"
-  cp "$font" "$run/font.bmp"
+  mkdir "$run" && ln -s "$wad" "$run/DOOM1.WAD" && cp "$font" "$run/font.bmp"
 fi
 cd "$run" || fail "cannot enter $run"
-started=$SECONDS
-wine "$exe" >"$work/viewer.log" 2>&1 &
-viewer_pid=$!
-
-window=$(timeout 60 xdotool search --sync --name '^Wadscope3D$' | head -1)
-[[ -n $window ]] || fail "no window titled Wadscope3D appeared"
-pass "window titled Wadscope3D after $((SECONDS - started)) s"
-
-read -r title client outer left top style exstyle < <(probe)
-[[ $title == Wadscope3D ]] || fail "no Win32 window of class Wadscope3D (probe: '$title')"
-(( (style & 0x00CF0000) == 0x00CF0000 )) || fail "style $style is not an overlapped window"
-x_size=$(xwininfo -id "$window" | awk '/-geometry/ { sub(/\+.*/, "", $2); print $2 }')
-[[ $client == "$x_size" ]] || fail "client area $client but X window $x_size"
-pass "class and title Wadscope3D, overlapped style $style, client area $client in $outer"
-
-# The picture must become render's for these keys; a shot taken mid-paint is retried.
-expect_picture() {  # name, key script
-  "$render" --wad "$wad" --font "$font" --size "$client" --keys "$2" "$work/expected.png" \
-    >/dev/null 2>&1 || fail "wadscope-render failed for '$2'"
-  local differing=''
-  for _ in $(seq 20); do
-    sleep 0.2
-    window=$(xdotool search --name '^Wadscope3D$' | head -1)
-    import -window "$window" "$work/shot.png" 2>/dev/null || continue
-    differing=$(compare -metric AE "$work/expected.png" "$work/shot.png" null: 2>&1)
-    [[ $differing == 0 ]] && { pass "$1: window equals wadscope-render --keys \"$2\""; return; }
-  done
-  cp "$work/shot.png" "/tmp/wadscope-wine-$1.png" 2>/dev/null
-  fail "$1: window differs from wadscope-render --keys \"$2\" ($differing pixels; shot in /tmp/wadscope-wine-$1.png)"
-}
-
-# Probes until the arithmetic test $1 on style, exstyle, left and top holds.
-probe_until() {
-  for _ in $(seq 10); do
-    read -r title client_now outer_now left top style exstyle < <(probe)
-    [[ $title == Wadscope3D ]] && (($1)) && return 0
-    sleep 0.2
-  done
-  return 1
-}
-
-send() { xdotool windowfocus --sync "$window" 2>/dev/null; xdotool key --window "$window" "$@"; }
-
-expect_picture start ""
+start Wadscope3D
+probe_until '[[ $title == Wadscope3D ]] && (( (style & 0x00CF0000) == 0x00CF0000 ))'
+first_client=$client first_outer=$outer
+pass "class and title Wadscope3D, an overlapped window, client area $client"
+same_picture start "$window" "$client" --wad "$wad" --font "$font"
 keys="Right Up*3 Space Ctrl F1 KeypadPlus"
 send Right Up Up Up space Control_L F1 KP_Add
-expect_picture keys "$keys"
-
+same_picture keys "$window" "$client" --wad "$wad" --font "$font" --keys "$keys"
 send Escape
-probe_until '(style & 0x00C00000) == 0 && (exstyle & 0x8) && left == 0 && top == 0' ||
-  fail "first Escape: style $style exstyle $exstyle at $left,$top, not borderless topmost at 0,0"
-[[ $client_now == "$client" && $outer_now == "$client" ]] ||
-  fail "first Escape: client area $client_now in $outer_now, was $client"
-pass "first Escape: borderless ($style), topmost, at 0,0, client area $client_now"
+probe_until '(( (style & 0x00C00000) == 0 && (exstyle & 8) ))' && [[ $place == 0,0 && $outer == "$first_client" ]] ||
+  fail "the first Escape: style $style exstyle $exstyle at $place, $outer"
+pass "the first Escape: borderless, topmost, at 0,0, the same client area"
 send Escape Left
-keys+=" Escape Escape Left"
-expect_picture escape "$keys"
-probe_until '(style & 0x00CF0000) == 0x00CF0000 && (exstyle & 0x8) && left == 0 && top == 0' ||
-  fail "second Escape: style $style exstyle $exstyle at $left,$top, not overlapped topmost at 0,0"
-# The frame comes back around the same client area, as before the first Escape.
-[[ $client_now == "$client" && $outer_now == "$outer" ]] ||
-  fail "second Escape: client area $client_now in $outer_now, was $client in $outer"
-pass "second Escape: overlapped again ($style), topmost, at 0,0, client area $client_now in $outer_now"
+window=$(xdotool search --name '^Wadscope3D$' | head -1)  # a new X window for the new style
+same_picture escape "$window" "$client" --wad "$wad" --font "$font" --keys "$keys Escape Escape Left"
+probe_until '(( (style & 0x00CF0000) == 0x00CF0000 && (exstyle & 8) ))' && [[ $place == 0,0 && $outer == "$first_outer" ]] ||
+  fail "the second Escape: style $style exstyle $exstyle at $place, $outer"
+pass "the second Escape: overlapped again around the same client area, topmost, at 0,0"
+send alt+F4  # WM_CLOSE through DefWindowProc
+expect_exit 0 "Alt+F4"
 
-# Alt+F4 goes through DefWindowProc as WM_CLOSE, as a person would close it.
+# Another file and map: file mode, the map and the file in the title.
+start "Wadscope3D - MAP03 - freedm.wad" --wad /usr/share/games/doom/freedm.wad --map map03
+probe_until '[[ $title == "Wadscope3D - MAP03 - freedm.wad" ]]'
+same_picture file-mode "$window" "$client" --wad /usr/share/games/doom/freedm.wad --map map03 --font "$font"
 send alt+F4
-for _ in $(seq 100); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$viewer_pid" 2>/dev/null && fail "the viewer still runs 20 s after Alt+F4"
-wait "$viewer_pid"
-status=$?
-viewer_pid=''
-((status == 0)) || fail "the viewer exited with $status after Alt+F4"
-pass "Alt+F4 closed the viewer, exit code 0, after $((SECONDS - started)) s"
+expect_exit 0 "Alt+F4 in file mode"

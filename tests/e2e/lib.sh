@@ -1,0 +1,64 @@
+# Shared by the window tests: a scratch folder, a display of their own, and
+# windows compared with wadscope-render's pictures. Source it, then set render.
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/require.sh"
+require Xvfb xvfb
+require import imagemagick
+require compare imagemagick
+work=$(mktemp -d /tmp/wadscope-e2e.XXXXXX) xvfb_pid='' viewer_pid=''
+fail() {
+  echo "FAIL: $*"
+  [[ -s $work/viewer.log ]] && sed 's/^/  viewer: /' "$work/viewer.log"
+  exit 1
+}
+pass() { echo "PASS: $*"; }
+before_cleanup() { :; }  # a test may redefine it
+cleanup() {
+  before_cleanup
+  [[ -n $viewer_pid ]] && kill "$viewer_pid" 2>/dev/null
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap "exit 1" INT TERM
+
+# Xvfb takes the first free display number and writes it once it listens: lock
+# files cannot tell in a chroot, whose /tmp is its own while X's abstract sockets are the machine's.
+start_display() {
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in {1..50}; do
+    [[ -s $work/display ]] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  [[ -s $work/display ]] || fail "cannot start Xvfb"
+  export DISPLAY=":$(<"$work/display")"
+}
+
+# same_picture LABEL WINDOW WIDTHxHEIGHT RENDER_OPTIONS...: the window shows wadscope-render's
+# picture, looked at up to 20 times in case a look catches it in the middle of a paint.
+same_picture() {
+  local label=$1 window=$2 size=$3 differing=''
+  shift 3
+  "$render" --size "$size" "$@" "$work/want.png" >/dev/null 2>&1 || fail "$label: wadscope-render $* failed"
+  for _ in {1..20}; do
+    sleep 0.2
+    import -window "$window" "$work/shot.png" 2>/dev/null || continue
+    differing=$(compare -metric AE "$work/want.png" "$work/shot.png" null: 2>&1)
+    [[ $differing == 0 ]] && { pass "$label ($size)"; return; }
+  done
+  cp "$work/shot.png" "/tmp/wadscope-e2e-$label.png"
+  fail "$label: the window ($size) differs from wadscope-render $* in $differing pixels; shot in /tmp/wadscope-e2e-$label.png"
+}
+
+# Waits up to 20 seconds for the viewer to end, and checks its exit code.
+expect_exit() {  # EXIT_CODE WHAT
+  for _ in {1..100}; do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.2; done
+  kill -0 "$viewer_pid" 2>/dev/null && fail "$2: the viewer still runs"
+  wait "$viewer_pid"
+  local status=$?
+  viewer_pid=''
+  [[ $status == "$1" ]] || fail "$2: exit code $status"
+  pass "$2: exit code $1"
+}

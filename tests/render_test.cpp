@@ -1,3 +1,4 @@
+// The wall projection, the BSP walk, the frame with its markers and player start, and broken map records.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,53 +20,44 @@ TestPicture Wall(bool solid, float x1, float y1, float x2, float y2, float ceili
                  bool nearScale = false, int32_t width = 800) {
     TestPicture picture(width, 600);
     DrawWallSegment(picture.framebuffer, {.solidWalls = solid, .nearScale = nearScale}, x1, y1, x2, y2, ceiling, floor);
-    EXPECT_TRUE(picture.GuardsIntact());
     return picture;
 }
 
 }  // namespace
 
+// Seen from (0, 0) at angle 0: depth 100 both ends, laterals +50/-50, X = -256/256 around column 400, A = 128 * 128 / 100.
 TEST(WallSegment, ProjectionOutlinesAndColumns) {
-    // Depth 100 both ends, laterals +50/-50: X = -256/256 around column 400, A = 128 * 128 / 100.
-    EXPECT_TRUE(Wall(false, 100, -50, 100, 50) == PictureOfOutline(800, 600, {144, 137, 463, 656, 137, 463}));
-    TestPicture filled = Wall(true, 100, -50, 100, 50);
-    EXPECT_EQ(filled.Count(0), 512 * 327);
-    EXPECT_EQ(filled.BlackRuns({143, 144, 400, 655, 656}), (Runs{kNone, kFull, kFull, kFull, kNone}));
-    // Near scale doubles X and A, clamped onto the edges: columns -512..511, rows -27..627.
+    const TestPicture outline = PictureOfOutline(800, 600, {144, 137, 463, 656, 137, 463});
+    EXPECT_TRUE(Wall(false, 100, -50, 100, 50) == outline);
+    EXPECT_EQ(Wall(true, 100, -50, 100, 50).BlackRuns({143, 144, 400, 655, 656}), (Runs{kNone, kFull, kFull, kFull, kNone}));
+    // Near scale doubles X and A, clamped onto the edges.
     EXPECT_TRUE(Wall(false, 100, -50, 100, 50, 128, 0, true) == PictureOfOutline(800, 600, {-112, -27, 627, 912, -27, 627}));
-    EXPECT_EQ(Wall(true, 100, -50, 100, 50, 128, 0, true).Count(0), 800 * 600);
     // A sloped wall interpolates the half-heights column by column.
-    filled = Wall(true, 100, -50, 200, 50);
-    EXPECT_EQ(filled.BlackRuns({143, 144, 145, 527, 528}), (Runs{kNone, kFull, {138, 462}, {219, 381}, kNone}));
-    EXPECT_EQ(filled.Count(0), 93780);  // columns 144..527 with the runs the half-heights give
-    // From behind: the outline, no columns. No height: one line, no columns. Ceiling below floor: the same.
-    EXPECT_TRUE(Wall(false, 100, 50, 100, -50) == PictureOfOutline(800, 600, {144, 137, 463, 656, 137, 463}));
+    EXPECT_EQ(Wall(true, 100, -50, 200, 50).BlackRuns({143, 144, 145, 527, 528}), (Runs{kNone, kFull, {138, 462}, {219, 381}, kNone}));
+    // From behind: the outline, no columns. No height: one line, no columns. Ceiling below floor: the same walls.
+    EXPECT_TRUE(Wall(false, 100, 50, 100, -50) == outline);
     EXPECT_EQ(Wall(true, 100, 50, 100, -50).Count(0), 0);
     EXPECT_TRUE(Wall(false, 100, -50, 100, 50, 64, 64) == PictureOfLines(800, 600, {{144, 300, 656, 300}}));
     EXPECT_EQ(Wall(true, 100, -50, 100, 50, 64, 64).Count(0), 0);
-    EXPECT_TRUE(Wall(false, 100, -50, 100, 50, 0, 128) == PictureOfOutline(800, 600, {144, 137, 463, 656, 137, 463}));
+    EXPECT_TRUE(Wall(false, 100, -50, 100, 50, 0, 128) == outline);
     EXPECT_TRUE(Wall(true, 100, -50, 100, 50, 0, 128) == Wall(true, 100, -50, 100, 50));
 }
 
 TEST(WallSegment, NearClip) {
     // Both ends behind; one at depth 0 and one behind; one in front short of depth 1 (both truncate to 0).
     for (bool solid : {false, true})
-        for (auto [x1, y1, x2, y2] : {std::array{-10.f, -50.f, -20.f, 50.f}, {0.f, -50.f, -20.f, 50.f},
-                                      {-0.5f, 20.f, 0.7f, -20.f}, {0.7f, -20.f, -0.5f, 20.f}})
+        for (auto [x1, y1, x2, y2] : {std::array{-10.f, -50.f, -20.f, 50.f}, {0.f, -50.f, -20.f, 50.f}, {0.7f, -20.f, -0.5f, 20.f}})
             EXPECT_EQ(Wall(solid, x1, y1, x2, y2).Count(0), 0) << solid << " " << x1 << " " << x2;
     // Behind: (l 1, z -2). In front: (l -6.5, z 8.5), truncated (-6, 8) for the clip only: lateral
     // 1 + (-7 * 3) / 10 = -1 at depth 1, X 512, A 128. The front end keeps 8.5, -6.5: X 391.53, A 15.06.
     EXPECT_TRUE(Wall(false, -2, -1, 8.5f, 6.5f, 1, 0, false, 1600) == PictureOfOutline(1600, 600, {1312, 172, 428, 1191, 285, 315}));
-    EXPECT_EQ(Wall(true, 8.5f, 6.5f, -2, -1, 1, 0, false, 1600).BlackRuns({1190, 1191, 1311, 1312}),
-              (Runs{kNone, {285, 315}, {173, 427}, kNone}));
-    // Ends almost at the viewer stay inside the buffer; past 1e-35 X is infinite and only the outline must show.
+    EXPECT_EQ(Wall(true, 8.5f, 6.5f, -2, -1, 1, 0, false, 1600).BlackRuns({1190, 1191, 1311, 1312}), (Runs{kNone, {285, 315}, {173, 427}, kNone}));
+    // Ends almost at the viewer stay inside the buffer; past 1e-35 X is infinite and only the outline shows.
     for (float depth : {1e-5f, 1e-30f, 1e-38f, 1e-45f})
-        for (bool solid : {false, true})
-            for (bool nearScale : {false, true}) {
-                int32_t black = Wall(solid, depth, -50, 100, 50, 128, 0, nearScale).Count(0);
-                EXPECT_TRUE(black > 0 || (solid && depth < 1e-30f)) << depth;
-                EXPECT_EQ(Wall(solid, 100, 50, depth, -50, 128, 0, nearScale).Count(0) > 0, !solid) << depth;
-            }
+        for (bool solid : {false, true}) {
+            EXPECT_TRUE(Wall(solid, depth, -50, 100, 50, 128, 0, true).Count(0) > 0 || (solid && depth < 1e-30f)) << depth;
+            EXPECT_EQ(Wall(solid, 100, 50, depth, -50).Count(0) > 0, !solid) << depth;
+        }
 }
 
 namespace {
@@ -84,9 +76,8 @@ struct BspWalkTest : testing::Test {
     Level level;
     ViewerState viewer{.solidWalls = 1};
     TestPicture picture{800, 600};
-    ~BspWalkTest() override { FreeLevel(level); }
 
-    static TestMap WallMap(std::vector<TestNode> nodes) {
+    void Load(std::vector<TestNode> nodes, std::function<void(TestMap&)> edit = [](TestMap&) {}) {
         TestMap map;
         map.sidedefs = {{0}, {1}}, map.sectors = {{0, 64}, {0, 128}}, map.nodes = std::move(nodes);
         for (int16_t k = 0; k < 5; ++k) {
@@ -94,13 +85,11 @@ struct BspWalkTest : testing::Test {
             map.linedefs.push_back({int16_t(2 * k), int16_t(2 * k + 1), 0, 1});
             map.segs.push_back({int16_t(2 * k), int16_t(2 * k + 1), k, 0}), map.subsectors.push_back({1, k});
         }
-        return map;
-    }
-    void Load(const TestMap& map) {
+        edit(map);
         LoadLevelFromBytes(level, BuildWad(BuildMapLumps(map)));
-        level.scale = 10, level.offsetX = level.offsetY = 0, level.maxDepth = 100, level.maxDraw = 250, level.drawFarSides = 1;
+        level.scale = 10, level.maxDepth = 100, level.maxDraw = 250, level.drawFarSides = 1;
     }
-    // One walk from reference (the root by default): subsectorsDrawn, and the walls on the centre row.
+    // One walk from the reference (the root by default): subsectorsDrawn, and the walls on the centre row.
     std::pair<int32_t, V> Drawn(int64_t reference = -1) {
         picture = TestPicture(800, 600);
         BspWalk walk(level, viewer, picture.framebuffer);
@@ -128,50 +117,43 @@ TEST_F(BspWalkTest, WalkOrderFarSideRuleDepthTiesAndCycles) {
     auto diagonal = [](int16_t y, int16_t d) { return std::vector<TestNode>{{-10, y, d, d, kAway, kAway, Sub(1), Sub(4)}}; };
     for (auto [nodes, farSides, depth, order] : std::vector<std::tuple<std::vector<TestNode>, int, int, V>>{
              {ThreeNodes(), 1, 100, {3, 2, 1, 0}}, {ThreeNodes(), 1, 3, {3, 2}}, {ThreeNodes(), 1, 2, {3}},
-             {ThreeNodes(), 1, 1, {}}, {ThreeNodes(), 1, 0, {}}, {ThreeNodes(), 1, -5, {}}, {ThreeNodes(), 0, 100, {3}},
-             {ThreeNodes(), 2, 100, {3}}, {ThreeNodes({10, -10, -10, 10}), 0, 100, {3, 2}},
-             {ThreeNodes({20, 1, 1, 20}), 0, 100, {3, 2}}, {ThreeNodes({20, 2, 2, 20}), 0, 100, {3}},
-             {diagonal(-10, 1), 1, 100, {1, 4}}, {diagonal(-10, -1), 1, 100, {1, 4}}, {diagonal(-11, 1), 1, 100, {4, 1}},
+             {ThreeNodes(), 1, 1, {}}, {ThreeNodes(), 0, 100, {3}}, {ThreeNodes(), 2, 100, {3}},
+             {ThreeNodes({10, -10, -10, 10}), 0, 100, {3, 2}}, {ThreeNodes({20, 1, 1, 20}), 0, 100, {3, 2}},
+             {ThreeNodes({20, 2, 2, 20}), 0, 100, {3}}, {diagonal(-10, 1), 1, 100, {1, 4}},
+             {diagonal(-10, -1), 1, 100, {1, 4}}, {diagonal(-11, 1), 1, 100, {4, 1}},
              {{Split(5, 0, Sub(1))}, 1, INT32_MAX, {1}}, {{Split(5, 1, Sub(0)), Split(5, 0, Sub(1))}, 1, INT32_MAX, {1, 0}},
              {{Split(5, 0x7FFF, Sub(2)), Split(-5, Sub(1), 0)}, 1, INT32_MAX, {1, 2}}}) {
-        Load(WallMap(nodes));
+        Load(nodes);
         level.drawFarSides = uint8_t(farSides), level.maxDepth = depth;
         EXPECT_EQ(Order(), order) << nodes.size() << " nodes, far sides " << farSides << ", depth " << depth;
     }
+    const NodeBox box{10, 0, 20, 0, 40, 0, 30, 0};  // top 10, bottom 20, left 40, right 30: either order counts
+    for (auto [x, y, in] : {std::tuple{35, 15, true}, {29, 9, true}, {40, 20, true}, {35 + 65536, 15 - 65536, true},
+                            {28, 15, false}, {41, 15, false}, {35, 8, false}, {35, 21, false}})
+        EXPECT_EQ(PlayerInBox(box, x, y), in) << x << "," << y;
+    EXPECT_EQ(ScreenToMapUnits(52.3f, 1180, 2.5f), -970);  // -970.8 truncates toward zero
 }
 
 TEST_F(BspWalkTest, SubsectorsSegsAndTheDrawLimit) {
-    Load(WallMap(ThreeNodes()));
-    EXPECT_EQ(Drawn(kSubsectorChild | 4), D(1, {4}));
-    Load(WallMap({}));  // no nodes: the root is 0xFFFF, and no depth limit applies to a subsector
+    Load({});  // no nodes: the walk starts at subsector 0, which no depth limit stops
     level.maxDepth = 0;
     EXPECT_EQ(Drawn(), D(1, {0}));
-    Load(WallMap({Split(5, Sub(0), Sub(1)), Split(-5, Sub(40), 0), Split(5, 1, Sub(3))}));
+    Load({Split(5, Sub(0), Sub(1)), Split(-5, Sub(40), 0), Split(5, 1, Sub(3))});
     testing::internal::CaptureStdout();
     EXPECT_EQ(Drawn(), D(3, {0, 1, 3}));  // an unknown subsector is reported, not counted, and the walk goes on
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Fail\r\n");
-    TestMap map = WallMap({Split(5, Sub(0), Sub(5))});
-    map.subsectors.push_back({0, 0});  // subsector 5: no segs, the near child, still counted
-    Load(map);
+    Load({Split(5, Sub(0), Sub(5))}, [](TestMap& map) { map.subsectors.push_back({0, 0}); });  // subsector 5: no segs, still counted
     for (auto [limit, walls] : {D{0, {}}, {1, {}}, {2, {0}}}) {
         level.maxDraw = limit;
         EXPECT_EQ(Drawn(), D(limit, walls));
     }
-    map = WallMap({Split(5, Sub(1), Sub(0))});
-    map.segs[0].direction = map.segs[1].direction = 1;  // wall 0's back side is sector 1; wall 1 has none
-    map.linedefs[1].backSidedef = -1, map.subsectors[2] = {3, 30000};  // segs beyond the array
-    Load(map);
+    Load({Split(5, Sub(1), Sub(0))}, [](TestMap& map) {
+        map.segs[0].direction = map.segs[1].direction = 1;  // wall 0's back side is sector 1; wall 1 has none
+        map.linedefs[1].backSidedef = -1, map.subsectors[2] = {3, 30000};  // segs beyond the array
+    });
     EXPECT_EQ(Drawn(), D(2, {0}));
     EXPECT_EQ(picture.BlackRuns({400 + int32_t(-36 * 5.12f)}), Runs{kFull});  // height 128, not sector 0's 64
     EXPECT_EQ(Drawn(kSubsectorChild | 2), D(1, {}));
-}
-
-TEST(PlayerInBox, BordersCountEitherOrderAndPositionsWrapTo16Bits) {
-    const NodeBox box{10, 0, 20, 0, 40, 0, 30, 0};  // top 10, bottom 20, left 40, right 30
-    for (auto [x, y, in] : {std::tuple{35, 15, true}, {29, 15, true}, {40, 20, true}, {29, 9, true},
-                            {35 + 65536, 15 - 65536, true}, {28, 15, false}, {41, 15, false}, {35, 8, false}, {35, 21, false}})
-        EXPECT_EQ(PlayerInBox(box, x, y), in) << x << "," << y;
-    EXPECT_EQ(ScreenToMapUnits(52.3f, 1180, 2.5f), -970);  // -970.8 truncates toward zero
 }
 
 // Scale 10, no offset: pixels are map units. E1M1 has no player start; E1M2 a start and a later one.
@@ -181,26 +163,22 @@ TEST(RenderFrame, TheFirstFrameMeetingAPlayerStartTakesItAfterShowingTheOldPosit
         TestMap map;
         map.name = lumps.empty() ? "E1M1" : "E1M2", map.things = things, map.vertexes = {{20, 120}, {180, 120}};
         map.linedefs = {{0, 1, 0, -1}, {0, 30000, 0, -1}, {-30000, 1, 0, -1}};  // two name absent vertices
-        std::ranges::copy(BuildMapLumps(map), std::back_inserter(lumps));
+        for (const TestLump& lump : BuildMapLumps(map)) lumps.push_back(lump);
     }
     Viewer v;
     TestPicture picture(200, 150);
     v.framebuffer = picture.framebuffer, v.state.playerX = v.state.playerY = 50;
-    FillFallbackCheckerboard(v.font);
     auto render = [&] {
-        testing::internal::CaptureStdout();  // the walk's "Fail" lines: these maps have no subsectors
+        testing::internal::CaptureStdout();  // the walk's "Fail": these maps have no subsectors
         ComposeFrame(v);
         testing::internal::GetCapturedStdout();
         return std::tuple(v.state.playerX, v.state.playerY, v.state.angle, v.state.playerStartPending);
     };
-    for (int32_t mapIndex : {0, 1}) {
-        LoadLevelFromBytes(v.level, BuildWad(lumps), mapIndex);
-        v.level.scale = 10, v.level.offsetX = v.level.offsetY = 0, v.level.maxDepth = 100, v.level.maxDraw = 250;
-        if (mapIndex == 0) {  // no player start: the viewpoint waits
-            render();
-            EXPECT_EQ(render(), std::tuple(50.0f, 50.0f, 0.0f, 1));
-        }
-    }
+    LoadLevelFromBytes(v.level, BuildWad(lumps), 0);
+    v.level.scale = 10, v.level.maxDepth = 100, v.level.maxDraw = 250;
+    render();
+    EXPECT_EQ(render(), std::tuple(50.0f, 50.0f, 0.0f, 1));  // no player start: the viewpoint waits
+    LoadLevelFromBytes(v.level, BuildWad(lumps), 1);
     EXPECT_EQ(render(), std::tuple(100.0f, 80.0f, float((90.0 * 3.14159265358979323846) / 180.0), 0));
     EXPECT_STREQ(v.statusLine.text, "MaxDepth 100 MaxDraw 250 Player (50,50)");
     // The viewpoint box (half-size 6) already stands there; both starts get the blue box.
@@ -209,7 +187,6 @@ TEST(RenderFrame, TheFirstFrameMeetingAPlayerStartTakesItAfterShowingTheOldPosit
     EXPECT_EQ(std::pair(picture.At(27, 37), picture.At(100, 120)), std::pair(0u, 0u));  // default box, linedef
     EXPECT_EQ(std::get<0>(render()), 100.0f);  // the later start is never taken
     EXPECT_STREQ(v.statusLine.text, "MaxDepth 100 MaxDraw 250 Player (100,80)");
-    CloseViewer(v);
 }
 
 TEST(RenderFrame, ThingMarkers) {
@@ -219,8 +196,8 @@ TEST(RenderFrame, ThingMarkers) {
         EXPECT_TRUE(marker(type, 2.5f, 10) == PictureOfLines(40, 30, {{0, 13, 5, 13}, {2, 7, 0, 13}, {3, 7, 5, 13}}, 0xFF0000));
     }
     for (auto [type, sx, x0, y0, x1, y1, colour] : std::vector<std::tuple<int16_t, float, int, int, int, int, uint32_t>>{
-             {5, 20, 19, 17, 21, 23, 0x0000FF}, {6, 20, 19, 17, 21, 23, 0xFFFF00}, {13, 20, 19, 17, 21, 23, 0xFF0000},
-             {2035, 20, 18, 17, 22, 23, 0x00FF00}, {11, 20, 17, 17, 23, 23, 0x000080},
+             {1, 20, 17, 17, 23, 23, 0x0000FF}, {5, 20, 19, 17, 21, 23, 0x0000FF}, {6, 20, 19, 17, 21, 23, 0xFFFF00},
+             {13, 20, 19, 17, 21, 23, 0xFF0000}, {2035, 20, 18, 17, 22, 23, 0x00FF00}, {11, 20, 17, 17, 23, 23, 0x000080},
              {2302, 20.5f, 18, 18, 22, 22, 0x008000}, {2014, 20, 18, 18, 22, 22, 0x008000}, {-1, 20, 17, 17, 23, 23, 0}})
         EXPECT_TRUE(marker(type, sx, 20) == PictureOfOutline(40, 30, {x0, y0, y1, x1, y0, y1}, colour)) << type;
     EXPECT_TRUE(marker(3004, -50, 20) == PictureOfLines(40, 30, {{0, 17, 0, 23}}));  // wholly left: column 0 only
@@ -229,74 +206,62 @@ TEST(RenderFrame, ThingMarkers) {
 namespace {
 
 using MapEdit = std::function<void(TestMap&)>;
-enum class Nodes { kClassic, kExtended };
-
-Bytes RoomWad(const MapEdit& edit = [](TestMap&) {}, Nodes nodes = Nodes::kClassic) {
-    TestMap map = Room();
-    edit(map);
-    return BuildWad(nodes == Nodes::kClassic ? BuildMapLumps(map) : BuildExtendedMapLumps(map, false));
-}
-
-MapEdit ExtraSeg(TestSeg seg) {  // a fifth seg in subsector 0
-    return [seg](TestMap& m) { m.segs.push_back(seg); m.subsectors[0].segCount = 5; };
-}
+MapEdit ExtraSeg(TestSeg seg) { return [seg](TestMap& m) { m.segs.push_back(seg), m.subsectors[0].segCount = 5; }; }
 MapEdit FrontSide(int16_t side) { return [side](TestMap& m) { m.linedefs[1].frontSidedef = side; }; }
-MapEdit NewFrontSide(int16_t sector) {
-    return [sector](TestMap& m) { m.sidedefs.push_back({sector}); m.linedefs[1].frontSidedef = 1; };
-}
+MapEdit NewFrontSide(int16_t sector) { return [sector](TestMap& m) { m.sidedefs.push_back({sector}), m.linedefs[1].frontSidedef = 1; }; }
 MapEdit Subsector(int16_t n, int16_t first) { return [=](TestMap& m) { m.subsectors[0] = {n, first}; }; }
 MapEdit LeftChild(uint16_t child) { return [child](TestMap& m) { m.nodes[0].leftChild = child; }; }
 
+Bytes RoomWad(const MapEdit& edit, bool extended = false) {
+    TestMap map = Room();
+    edit(map);
+    return BuildWad(extended ? BuildExtendedMapLumps(map, false) : BuildMapLumps(map));
+}
+
 }  // namespace
 
+// Each broken map draws like the sound map it amounts to, in both node formats (they widen alike) and wall modes.
 TEST(MalformedMap, BrokenRecordsAreSkippedAndTheRestIsDrawn) {
-    const MapEdit asIs = [](TestMap&) {}, noWalls = Subsector(0, 0);
-    const MapEdit seg1AsSeg0 = [](TestMap& m) { m.segs[1] = m.segs[0]; };
+    const MapEdit asIs = [](TestMap&) {}, noWalls = Subsector(0, 0), seg1AsSeg0 = [](TestMap& m) { m.segs[1] = m.segs[0]; };
     // The most segs, all shared, and the longest chain of nodes: a billion walls unless each is drawn once.
     auto sharedSegs = [](bool chain) -> MapEdit {
         return [chain](TestMap& m) {
             for (int k = 4; k < 32767; ++k) m.segs.push_back(m.segs[k % 4]);
             m.subsectors = {{32767, 0}, {32767, 0}};
-            for (uint16_t i = 1; chain && i < 32767; ++i)
-                m.nodes.push_back({32, 0, 0, 64, {}, {}, uint16_t(i - 1), 0x8001});
+            for (uint16_t i = 1; chain && i < 32767; ++i) m.nodes.push_back({32, 0, 0, 64, {}, {}, uint16_t(i - 1), 0x8001});
         };
     };
-    const std::tuple<const char*, MapEdit, MapEdit, std::string> cases[] = {
-        {"seg start vertex beyond the array", ExtraSeg({9, 1, 0, 0}), asIs, ""},
-        {"seg end vertex negative", ExtraSeg({0, -1, 0, 0}), asIs, ""},
-        {"seg linedef beyond the array", ExtraSeg({0, 2, 4, 0}), asIs, ""},
-        {"seg linedef negative", ExtraSeg({0, 2, -1, 0}), asIs, ""},
-        {"seg on the missing back (-1) of a one-sided line", ExtraSeg({0, 2, 0, 1}), asIs, ""},
-        {"linedef front side beyond the array", FrontSide(1), seg1AsSeg0, ""},
-        {"linedef front side negative", FrontSide(-2), seg1AsSeg0, ""},
-        {"sidedef sector beyond the array", NewFrontSide(1), seg1AsSeg0, ""},
-        {"sidedef sector negative", NewFrontSide(-1), seg1AsSeg0, ""},
-        {"linedef vertexes outside the array",
-         [](TestMap& m) { m.linedefs[2].startVertex = 4; m.linedefs[3].endVertex = -1; },
-         [](TestMap& m) { m.linedefs[2] = m.linedefs[3] = m.linedefs[0]; }, ""},
-        {"subsector segs reaching past the array", Subsector(20, 0), asIs, ""},
-        {"subsector starting before the array", Subsector(7, -3), asIs, ""},
-        {"subsector with a negative seg count (classic only)", Subsector(-4, 0), noWalls, ""},
-        {"node child naming a subsector beyond the array", LeftChild(0x8007), asIs, std::string("Fail\r\n")},
-        {"node child beyond numNodes", LeftChild(5), asIs, ""},
-        {"node pointing at itself", LeftChild(0), asIs, ""},
+    const std::string fail = "Fail\r\n";
+    const std::tuple<const char*, MapEdit, MapEdit, std::string, bool> cases[] = {  // ..., and in extended nodes too
+        {"seg start vertex beyond the array", ExtraSeg({9, 1, 0, 0}), asIs, "", true},
+        {"seg end vertex negative", ExtraSeg({0, -1, 0, 0}), asIs, "", true},
+        {"seg linedef beyond the array", ExtraSeg({0, 2, 4, 0}), asIs, "", true},
+        {"seg linedef negative", ExtraSeg({0, 2, -1, 0}), asIs, "", true},
+        {"seg on the missing back (-1) of a one-sided line", ExtraSeg({0, 2, 0, 1}), asIs, "", true},
+        {"linedef front side beyond the array", FrontSide(1), seg1AsSeg0, "", true},
+        {"linedef front side negative", FrontSide(-2), seg1AsSeg0, "", true},
+        {"sidedef sector beyond the array", NewFrontSide(1), seg1AsSeg0, "", true},
+        {"sidedef sector negative", NewFrontSide(-1), seg1AsSeg0, "", true},
+        {"linedef vertexes outside the array", [](TestMap& m) { m.linedefs[2].startVertex = 4, m.linedefs[3].endVertex = -1; },
+         [](TestMap& m) { m.linedefs[2] = m.linedefs[3] = m.linedefs[0]; }, "", true},
+        {"subsector segs reaching past the array", Subsector(20, 0), asIs, "", true},
+        {"subsector starting before the array", Subsector(7, -3), asIs, "", true},
+        {"subsector with a negative seg count", Subsector(-4, 0), noWalls, "", false},
+        {"node child naming a subsector beyond the array", LeftChild(0x8007), asIs, fail, true},
+        {"node child beyond the nodes", LeftChild(5), asIs, "", true},
+        {"node pointing at itself", LeftChild(0), asIs, "", true},
         {"two nodes pointing at each other",
-         [](TestMap& m) { m.nodes.push_back(m.nodes[0]); m.nodes[0].leftChild = 1; m.nodes[1].leftChild = 0; },
-         asIs, ""},
-        {"the longest chain of nodes, each to shared segs", sharedSegs(true), sharedSegs(false), ""},
-        {"zero nodes, zero subsectors", [](TestMap& m) { m.nodes.clear(); m.subsectors.clear(); }, noWalls, std::string("Fail\r\n")},
+         [](TestMap& m) { m.nodes.push_back(m.nodes[0]), m.nodes[0].leftChild = 1, m.nodes[1].leftChild = 0; }, asIs, "", true},
+        {"the longest chain of nodes, each to shared segs", sharedSegs(true), sharedSegs(false), "", true},
+        {"zero nodes, zero subsectors", [](TestMap& m) { m.nodes.clear(), m.subsectors.clear(); }, noWalls, fail, true},
     };
     for (uint8_t solid : {0, 1})  // the walls show, so a broken seg that was drawn would show too
-        ASSERT_NE(RenderSmall(Loaded(RoomWad()).level, solid), RenderSmall(Loaded(RoomWad(noWalls)).level, solid));
-    // Extended nodes hold the same tree with wider indices, and are skipped alike.
-    for (const auto& [name, breakIt, soundEquivalent, printed] : cases) {
+        ASSERT_NE(RenderSmall(Loaded(RoomWad(asIs)).level, solid), RenderSmall(Loaded(RoomWad(noWalls)).level, solid));
+    for (const auto& [name, breakIt, soundEquivalent, printed, extendedToo] : cases) {
         SCOPED_TRACE(name);
-        for (Nodes nodes : {Nodes::kClassic, Nodes::kExtended}) {
-            if (nodes == Nodes::kExtended && std::string(name).ends_with("(classic only)")) continue;
-            Loaded broken(RoomWad(breakIt, nodes)), sound(RoomWad(soundEquivalent));
-            for (uint8_t solid : {0, 1})
-                EXPECT_EQ(RenderSmall(broken.level, solid), std::pair(printed, RenderSmall(sound.level, solid).second));
+        for (bool extended : {false, extendedToo}) {
+            Loaded broken(RoomWad(breakIt, extended)), sound(RoomWad(soundEquivalent));
+            for (uint8_t solid : {0, 1}) EXPECT_EQ(RenderSmall(broken.level, solid), std::pair(printed, RenderSmall(sound.level, solid).second));
         }
     }
 }
-

@@ -2,28 +2,20 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
-#include <zlib.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
-#include "app/viewer.h"
 #include "draw/line.h"
 #include "render/render_frame.h"
 
-void PutInt16(Bytes& out, int32_t value) {
-    out.push_back(uint8_t(value & 0xFF));
-    out.push_back(uint8_t((value >> 8) & 0xFF));
-}
-
-void PutInt32(Bytes& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(uint8_t(value >> shift));
-}
+void PutInt16(Bytes& out, int32_t value) { out.insert(out.end(), {uint8_t(value), uint8_t(value >> 8)}); }
+void PutInt32(Bytes& out, uint32_t value) { PutInt16(out, int32_t(value & 0xFFFF)), PutInt16(out, int32_t(value >> 16)); }
 
 Bytes Poked(Bytes bytes, size_t at, uint32_t value) {
     for (int k = 0; k < 4; ++k) bytes[at + k] = uint8_t(value >> (8 * k));
@@ -35,80 +27,91 @@ Bytes operator+(Bytes head, const Bytes& tail) {
     return head;
 }
 
-Bytes BuildWad(const std::vector<TestLump>& lumps, const char* identification) {
-    Bytes out(identification, identification + 4);
-    Bytes data;
-    Bytes directory;
+Bytes BuildWad(const std::vector<TestLump>& lumps) {
+    Bytes data, directory;
     for (const TestLump& lump : lumps) {
-        PutInt32(directory, uint32_t(12 + data.size()));
-        PutInt32(directory, uint32_t(lump.data.size()));
+        PutInt32(directory, uint32_t(12 + data.size())), PutInt32(directory, uint32_t(lump.data.size()));
         char name[8] = {};
         std::memcpy(name, lump.name.data(), std::min<size_t>(lump.name.size(), 8));
         directory.insert(directory.end(), name, name + 8);
-        data.insert(data.end(), lump.data.begin(), lump.data.end());
+        data = data + lump.data;
     }
-    PutInt32(out, uint32_t(lumps.size()));
-    PutInt32(out, uint32_t(12 + data.size()));
-    out.insert(out.end(), data.begin(), data.end());
-    out.insert(out.end(), directory.begin(), directory.end());
-    return out;
+    Bytes out = {'P', 'W', 'A', 'D'};
+    PutInt32(out, uint32_t(lumps.size())), PutInt32(out, uint32_t(12 + data.size()));
+    return out + data + directory;
 }
 
 namespace {
 
-Bytes Zeros(size_t count) { return Bytes(count, 0); }
+// One record of 16-bit fields, the zero-filled ones (not read by the viewer) given as `zeros` bytes at `at`.
+void PutRecord(Bytes& out, std::initializer_list<int32_t> fields, size_t at = 0, size_t zeros = 0) {
+    size_t start = out.size();
+    for (int32_t field : fields) PutInt16(out, field);
+    out.insert(out.begin() + ptrdiff_t(start + at), zeros, 0);
+}
 
 }  // namespace
 
 std::vector<TestLump> BuildMapLumps(const TestMap& map) {
     Bytes things, linedefs, sidedefs, vertexes, segs, subsectors, nodes, sectors;
-    for (const TestThing& t : map.things) {
-        for (int16_t v : {t.x, t.y, t.angle, t.type, int16_t(0)}) PutInt16(things, v);
-    }
-    for (const TestLinedef& l : map.linedefs) {
-        for (int16_t v : {l.startVertex, l.endVertex, int16_t(0), int16_t(0), int16_t(0),
-                          l.frontSidedef, l.backSidedef})
-            PutInt16(linedefs, v);
-    }
-    for (const TestSidedef& s : map.sidedefs) {
-        Bytes record = Zeros(28);
-        sidedefs.insert(sidedefs.end(), record.begin(), record.end());
-        PutInt16(sidedefs, s.sector);
-    }
-    for (const TestVertex& v : map.vertexes) PutInt16(vertexes, v.x), PutInt16(vertexes, v.y);
+    for (const TestThing& t : map.things) PutRecord(things, {t.x, t.y, t.angle, t.type, 0});
+    for (const TestLinedef& l : map.linedefs) PutRecord(linedefs, {l.startVertex, l.endVertex, l.frontSidedef, l.backSidedef}, 4, 6);
+    for (const TestSidedef& s : map.sidedefs) PutRecord(sidedefs, {s.sector}, 0, 28);
+    for (const TestVertex& v : map.vertexes) PutRecord(vertexes, {v.x, v.y});
+    for (const TestSeg& s : map.segs) PutRecord(segs, {s.startVertex, s.endVertex, 0, s.linedef, s.direction, 0});
+    for (const TestSubsector& s : map.subsectors) PutRecord(subsectors, {s.segCount, s.firstSeg});
+    for (const TestNode& n : map.nodes)
+        PutRecord(nodes, {n.x, n.y, n.dx, n.dy, n.rightBox.top, n.rightBox.bottom, n.rightBox.left, n.rightBox.right,
+                          n.leftBox.top, n.leftBox.bottom, n.leftBox.left, n.leftBox.right, n.rightChild, n.leftChild});
+    for (const TestSector& s : map.sectors) PutRecord(sectors, {s.floorHeight, s.ceilingHeight}, 4, 22);
+    return {{map.name, {}},         {"THINGS", things}, {"LINEDEFS", linedefs},   {"SIDEDEFS", sidedefs}, {"VERTEXES", vertexes},
+            {"SEGS", segs}, {"SSECTORS", subsectors}, {"NODES", nodes}, {"SECTORS", sectors}};
+}
+
+Bytes ExtendedNodeData(const TestMap& map) {
+    Bytes out;
+    PutInt32(out, uint32_t(map.vertexes.size())), PutInt32(out, 0), PutInt32(out, uint32_t(map.subsectors.size()));
+    for (const TestSubsector& s : map.subsectors) PutInt32(out, uint32_t(int32_t(s.segCount)));
+    PutInt32(out, uint32_t(map.segs.size()));
     for (const TestSeg& s : map.segs) {
-        for (int32_t v : {int32_t(s.startVertex), int32_t(s.endVertex), 0, int32_t(s.linedef),
-                          int32_t(s.direction), 0})
-            PutInt16(segs, v);
+        PutInt32(out, uint32_t(int32_t(s.startVertex))), PutInt32(out, uint32_t(int32_t(s.endVertex)));
+        PutInt16(out, s.linedef), out.push_back(s.direction != 0);
     }
-    for (const TestSubsector& s : map.subsectors) PutInt16(subsectors, s.segCount), PutInt16(subsectors, s.firstSeg);
+    PutInt32(out, uint32_t(map.nodes.size()));
     for (const TestNode& n : map.nodes) {
-        for (int32_t v : {n.x, n.y, n.dx, n.dy}) PutInt16(nodes, v);
-        for (const TestBox& b : {n.rightBox, n.leftBox})
-            for (int32_t v : {b.top, b.bottom, b.left, b.right}) PutInt16(nodes, v);
-        PutInt16(nodes, n.rightChild), PutInt16(nodes, n.leftChild);
+        PutRecord(out, {n.x, n.y, n.dx, n.dy, n.rightBox.top, n.rightBox.bottom, n.rightBox.left, n.rightBox.right,
+                        n.leftBox.top, n.leftBox.bottom, n.leftBox.left, n.leftBox.right});
+        for (uint16_t child : {n.rightChild, n.leftChild})
+            PutInt32(out, child & 0x8000 ? 0x80000000u | (child == 0xFFFF ? 0u : child & 0x7FFFu) : child);
     }
-    for (const TestSector& s : map.sectors) {
-        PutInt16(sectors, s.floorHeight), PutInt16(sectors, s.ceilingHeight);
-        Bytes rest = Zeros(22);
-        sectors.insert(sectors.end(), rest.begin(), rest.end());
-    }
-    return {{map.name, {}},        {"THINGS", things},     {"LINEDEFS", linedefs},
-            {"SIDEDEFS", sidedefs}, {"VERTEXES", vertexes}, {"SEGS", segs},
-            {"SSECTORS", subsectors}, {"NODES", nodes},     {"SECTORS", sectors}};
+    return out;
+}
+
+std::vector<TestLump> BuildExtendedMapLumps(const TestMap& map, bool compressed) {
+    std::vector<TestLump> lumps = BuildMapLumps(map);
+    Bytes data = ExtendedNodeData(map), stream(compressBound(uLong(data.size())));
+    uLongf size = stream.size();
+    if (compressed) compress(stream.data(), &size, data.data(), uLong(data.size())), stream.resize(size);
+    lumps[7].data = Bytes{uint8_t(compressed ? 'Z' : 'X'), 'N', 'O', 'D'} + (compressed ? stream : data);
+    lumps[5].data.clear(), lumps[6].data.clear();  // SEGS and SSECTORS are empty then
+    return lumps;
 }
 
 TestMap Room() {
     TestMap map;
     map.vertexes = {{0, 0}, {64, 0}, {64, 64}, {0, 64}};
     map.linedefs = {{0, 1, 0, -1}, {1, 2, 0, -1}, {2, 3, 0, -1}, {3, 0, 0, -1}};
-    map.things = {{32, 32, 0, 1}};
-    map.sidedefs = {{0}};
-    map.sectors = {{0, 4}};
+    map.things = {{32, 32, 0, 1}}, map.sidedefs = {{0}}, map.sectors = {{0, 4}};
     map.segs = {{0, 1, 0, 0}, {1, 2, 1, 0}, {2, 3, 2, 0}, {3, 0, 3, 0}};
     map.subsectors = {{4, 0}, {0, 0}};
     map.nodes = {{32, 0, 0, 64, {64, 0, 0, 32}, {64, 0, 32, 64}, 0x8000, 0x8001}};
     return map;
+}
+
+void LoadLevelFromBytes(Level& level, const Bytes& wad, int32_t mapIndex) {
+    WadImage* image = WadImageFromBytes(wad.data(), wad.size());
+    LoadLevel(level, LevelFile{"test.wad", image}, kMapTable[mapIndex].name, MarkerSearch::kTableName);
+    FreeWadImage(image);
 }
 
 Loaded::Loaded(const Bytes& wad) {
@@ -128,53 +131,19 @@ std::pair<std::string, std::vector<uint32_t>> RenderSmall(const Level& level, ui
     return {testing::internal::GetCapturedStdout(), pixels};
 }
 
-Bytes ExtendedNodeData(const TestMap& map) {
-    Bytes out;
-    PutInt32(out, uint32_t(map.vertexes.size())), PutInt32(out, 0);
-    PutInt32(out, uint32_t(map.subsectors.size()));
-    for (const TestSubsector& s : map.subsectors) PutInt32(out, uint32_t(int32_t(s.segCount)));
-    PutInt32(out, uint32_t(map.segs.size()));
-    for (const TestSeg& s : map.segs) {
-        PutInt32(out, uint32_t(int32_t(s.startVertex))), PutInt32(out, uint32_t(int32_t(s.endVertex)));
-        PutInt16(out, s.linedef), out.push_back(s.direction != 0);
-    }
-    PutInt32(out, uint32_t(map.nodes.size()));
-    for (const TestNode& n : map.nodes) {
-        for (int32_t v : {n.x, n.y, n.dx, n.dy}) PutInt16(out, v);
-        for (const TestBox& b : {n.rightBox, n.leftBox})
-            for (int32_t v : {b.top, b.bottom, b.left, b.right}) PutInt16(out, v);
-        for (uint16_t child : {n.rightChild, n.leftChild})
-            PutInt32(out, child & 0x8000 ? 0x80000000u | (child == 0xFFFF ? 0u : child & 0x7FFFu) : child);
-    }
-    return out;
+Bytes ReadFileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-std::vector<TestLump> BuildExtendedMapLumps(const TestMap& map, bool compressed) {
-    std::vector<TestLump> lumps = BuildMapLumps(map);
-    Bytes data = ExtendedNodeData(map);
-    Bytes& nodes = lumps[7].data;
-    nodes = {uint8_t(compressed ? 'Z' : 'X'), 'N', 'O', 'D'};
-    if (!compressed) {
-        nodes.insert(nodes.end(), data.begin(), data.end());
-    } else {
-        uLongf size = compressBound(uLong(data.size()));
-        nodes.resize(4 + size);
-        compress(nodes.data() + 4, &size, data.data(), uLong(data.size()));
-        nodes.resize(4 + size);
-    }
-    lumps[5].data.clear(), lumps[6].data.clear();  // SEGS and SSECTORS are empty then
-    return lumps;
+void WriteFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-void LoadLevelFromBytes(Level& level, const Bytes& wad, int32_t mapIndex) {
-    WadImage* image = WadImageFromBytes(wad.data(), wad.size());
-    LoadLevel(level, LevelFile{"test.wad", image}, kMapTable[mapIndex].name, MarkerSearch::kTableName);
-    FreeWadImage(image);
-}
-
-std::string ReadFile(const std::string& path) {
-    Bytes bytes = ReadFileBytes(path);
-    return {bytes.begin(), bytes.end()};
+std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
+    std::string path = std::filesystem::temp_directory_path() / ("wadscope-test-" + std::to_string(getpid()) + "-" + name);
+    WriteFile(path, bytes);
+    return path;
 }
 
 std::vector<uint32_t> ReadPng(const std::string& path, int32_t& width, int32_t& height) {
@@ -186,30 +155,13 @@ std::vector<uint32_t> ReadPng(const std::string& path, int32_t& width, int32_t& 
     if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) return {};
     width = int32_t(image.width), height = int32_t(image.height);
     std::vector<uint32_t> pixels;
-    for (size_t i = 0; i + 2 < bytes.size(); i += 3)
-        pixels.push_back(uint32_t(bytes[i]) << 16 | uint32_t(bytes[i + 1]) << 8 | bytes[i + 2]);
+    for (size_t i = 0; i + 2 < bytes.size(); i += 3) pixels.push_back(uint32_t(bytes[i]) << 16 | bytes[i + 1] << 8 | bytes[i + 2]);
     return pixels;
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return;
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);  // data() may be null
-    std::fclose(file);
-}
-
-std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
-    // The process id keeps parallel test runs apart.
-    std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                 ("wadscope-test-" + std::to_string(getpid()) + "-" + name);
-    WriteFile(path.string(), bytes);
-    return path.string();
 }
 
 std::string FreedoomPath() {
     const char* path = "/usr/share/games/doom/freedoom1.wad";
-    if (!std::filesystem::exists(path))
-        ADD_FAILURE() << path << " is missing: install Debian's freedoom package (apt-get install freedoom)";
+    if (!std::filesystem::exists(path)) ADD_FAILURE() << path << " is missing: install Debian's freedoom package";
     return path;
 }
 
@@ -220,23 +172,20 @@ constexpr uint32_t kGuard = 0xA5A5A5A5;
 constexpr size_t kGuardPixels = 4096;
 }  // namespace
 
-TestPicture::TestPicture(int32_t width, int32_t height)
-    : store(size_t(width) * size_t(height) + 2 * kGuardPixels, kGuard) {
+TestPicture::TestPicture(int32_t width, int32_t height) : store(size_t(width) * size_t(height) + 2 * kGuardPixels, kGuard) {
     std::fill(store.begin() + kGuardPixels, store.end() - kGuardPixels, 0xFFFFFFFF);
     framebuffer = {width, height, store.data() + kGuardPixels};
 }
 
 std::vector<uint32_t> TestPicture::Pixels() const {
+    EXPECT_EQ(std::count(store.begin(), store.end(), kGuard), std::count(store.begin() + kGuardPixels, store.end() - kGuardPixels, kGuard) + 2 * kGuardPixels)
+        << "a write outside the picture";
     return {store.begin() + kGuardPixels, store.end() - kGuardPixels};
 }
 
 int32_t TestPicture::Count(uint32_t colour) const {
-    return int32_t(std::count(store.begin() + kGuardPixels, store.end() - kGuardPixels, colour));
-}
-
-bool TestPicture::GuardsIntact() const {
-    return size_t(std::count(store.begin(), store.begin() + kGuardPixels, kGuard) +
-                  std::count(store.end() - kGuardPixels, store.end(), kGuard)) == 2 * kGuardPixels;
+    std::vector<uint32_t> pixels = Pixels();
+    return int32_t(std::count(pixels.begin(), pixels.end(), colour));
 }
 
 std::vector<std::pair<int32_t, int32_t>> TestPicture::BlackRuns(const std::vector<int32_t>& columns) const {
@@ -245,17 +194,15 @@ std::vector<std::pair<int32_t, int32_t>> TestPicture::BlackRuns(const std::vecto
         int32_t first = -1, last = -1;
         for (int32_t y = 0; y < framebuffer.height; ++y) {
             if (At(x, y) != 0) continue;
-            if (first < 0) first = y;
             EXPECT_TRUE(last < 0 || last == y - 1) << "gap in column " << x;
-            last = y;
+            first = first < 0 ? y : first, last = y;
         }
         runs.push_back({first, last});
     }
     return runs;
 }
 
-TestPicture PictureOfLines(int32_t width, int32_t height, const std::vector<std::array<int32_t, 4>>& lines,
-                           uint32_t colour) {
+TestPicture PictureOfLines(int32_t width, int32_t height, const std::vector<std::array<int32_t, 4>>& lines, uint32_t colour) {
     TestPicture picture(width, height);
     for (auto [x0, y0, x1, y1] : lines) DrawLine(picture.framebuffer.pixels, width, height, x0, y0, x1, y1, colour);
     return picture;
@@ -264,17 +211,4 @@ TestPicture PictureOfLines(int32_t width, int32_t height, const std::vector<std:
 TestPicture PictureOfOutline(int32_t width, int32_t height, std::array<int32_t, 6> e, uint32_t colour) {
     return PictureOfLines(width, height, {{e[0], e[1], e[3], e[4]}, {e[0], e[2], e[3], e[5]},
                                           {e[0], e[1], e[0], e[2]}, {e[3], e[4], e[3], e[5]}}, colour);
-}
-
-std::string StartViewerQuietly(Viewer& viewer, const std::string& wadPath, const std::string& fontPath) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    StartViewer(viewer, wadPath.c_str(), fontPath.c_str());
-    testing::internal::GetCapturedStderr();
-    return testing::internal::GetCapturedStdout();
-}
-
-Bytes ReadFileBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }

@@ -90,7 +90,7 @@ try:
     # A fixed size, the map wadscope-render --wad opens; keys, the keypad's next map, the map list.
     load('wad=freedoom1.wad&size=640x400', freedoom)
     expect('start')
-    expect('keys', 'Right*3 Up*6 PageUp F2 Space Ctrl')
+    expect('keys', 'Right*3 Up*6 PageDown F2 Space Ctrl')  # each one changes the picture
     expect('keypad_map', 'KeypadPlus')
     check('the map list follows the keypad', page("document.getElementById('map').value") == 'E1M2')
     Select(driver.find_element(By.ID, 'map')).select_by_visible_text('E1M6')

@@ -142,6 +142,7 @@ TEST(StartMap, ChosenFromTheOptionsAndTheFile) {
         bool ok = ChooseStartMap(commandLine, LevelFile{commandLine.wadPath ? commandLine.wadPath : "DOOM1.WAD", nullptr}, start, said);
         EXPECT_EQ(std::tuple(ok, start.mapIndex, start.fileMaps, said), std::tuple(chosen, mapIndex, fileMaps, problem));
     }
+    std::filesystem::remove(file), std::filesystem::remove(withE1M1);
 }
 
 namespace {

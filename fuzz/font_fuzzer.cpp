@@ -52,8 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (data[0] & 1) LoadFontImageFromBytes(font, file, fileSize, &fileWidth, &fileHeight);
     if (!font.pixels) std::abort();  // a load always leaves a font to draw with
 
-    static std::vector<uint32_t> pixels(1200 * 20);
-    for (const auto& [width, height] : kFrameSizes)
+    // Each frame in exactly its own pixels, so that a write past its edge meets ASan.
+    for (const auto& [width, height] : kFrameSizes) {
+        std::vector<uint32_t> pixels(size_t(std::max(0, width * height)));
         DrawStatusText(Framebuffer{width, height, pixels.data()}, font, line);
+    }
     return 0;
 }

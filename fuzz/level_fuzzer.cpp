@@ -58,11 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     else
         LoadLevel(level, levelFile, kMapTable[(settings[0] & 15) % kMapCount].name, MarkerSearch::kTableName);
 
-    static std::vector<uint32_t> pixels(64 * 48);
     static std::vector<uint32_t> glyphs(256 * 256);  // the status line is not under test here
     FontImage font{glyphs.data(), glyphs.size(), false};
     StatusLine statusLine{};
     for (const auto& [width, height] : kFrameSizes) {
+        std::vector<uint32_t> pixels(size_t(width * height));  // exactly: a write past the frame meets ASan
         for (uint8_t solid : {0, 1}) {
             // Each frame from the settings' viewpoint: a frame may move it onto the player start.
             ViewerState viewer{.playerX = ReadInt16(settings + 11) / 4.0f,

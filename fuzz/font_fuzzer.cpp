@@ -1,30 +1,27 @@
-// Font file bytes through the start-up font load and the status line.
-// Input: byte 0 flags, byte 1 the status text's length (mod 80), that many text
-// bytes, then font.bmp. Flag bit 0 loads the file a second time over the first
-// load. Flags 0xA6 and 0xA7 start from ResetFontImage's 16 MB static store, as
-// the viewer does; any other value starts the font in a store of its own just
-// large enough for the checkerboard, since clearing and expanding 16 MB on
-// every run would slow the search a hundredfold.
+// Font file bytes through the start-up font load and the status line. Input: flags (bit 0:
+// load the file a second time, over the first load), the status text's length (mod 80),
+// that many text bytes, then font.bmp.
 #include <algorithm>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include "draw/font_image.h"
 #include "draw/status_line.h"
 
 namespace {
 
 // The checkerboard's 512 x 512 pixels and a few more, so no size lines up by chance.
-constexpr size_t kStorePixels = 512 * 512 + 7;
-std::vector<uint32_t> store(kStorePixels);
+std::vector<uint32_t> store(512 * 512 + 7);
 std::vector<uint32_t> checkerboard;  // the store as the start-up fill leaves it
 FontImage font{};
 
-// The font as the viewer's start-up leaves it before reading font.bmp: the
-// store cleared, then the checkerboard. The fill does not depend on the input,
-// so the small store takes a copy of its result made once.
+// Wider and narrower than the text, lower than a glyph, empty and negative.
+constexpr int32_t kFrameSizes[][2] = {{1200, 16}, {100, 20}, {33, 7}, {1, 1},
+                                      {0, 16},    {17, 0},   {-4, 8}, {9, -3}};
+
+// The font as start-up leaves it before reading font.bmp: a cleared store, then the checkerboard.
+// Flags 0xA6 and 0xA7 take the viewer's 16 MB static store; all others the small store, since
+// clearing and expanding 16 MB on every run would slow the search a hundredfold.
 void StartFont(bool staticStore) {
     if (staticStore) {
         ResetFontImage(font);
@@ -32,43 +29,33 @@ void StartFont(bool staticStore) {
     }
     if (font.pixelsOnHeap) std::free(font.pixels);
     font = FontImage{store.data(), store.size(), false};
-    if (checkerboard.empty()) {
-        std::fill(store.begin(), store.end(), 0);
+    if (checkerboard.empty()) {  // once: the fill does not depend on the input
         FillFallbackCheckerboard(font);
         checkerboard = store;
     }
     std::copy(checkerboard.begin(), checkerboard.end(), store.begin());
 }
 
-struct FrameSize {
-    int32_t width, height;
-};
-
-// Wider and narrower than the text, lower than a glyph, empty and negative.
-constexpr FrameSize kFrameSizes[] = {{1200, 16}, {100, 20}, {33, 7}, {1, 1},
-                                     {0, 16},    {17, 0},   {-4, 8}, {9, -3}};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
-    uint8_t flags = data[0];
     size_t textLength = std::min<size_t>(data[1] % 80, size - 2);
     StatusLine line{};
     std::memcpy(line.text, data + 2, textLength);
     const uint8_t* file = data + 2 + textLength;
     size_t fileSize = size - 2 - textLength;
 
-    StartFont((flags & 0xFE) == 0xA6);
-    int32_t width = 0, height = 0;
-    LoadFontImageFromBytes(font, file, fileSize, &width, &height);
-    if (flags & 1) LoadFontImageFromBytes(font, file, fileSize, &width, &height);
-    if (!font.pixels) std::abort();
+    StartFont((data[0] & 0xFE) == 0xA6);
+    int32_t fileWidth = 0, fileHeight = 0;
+    LoadFontImageFromBytes(font, file, fileSize, &fileWidth, &fileHeight);
+    if (data[0] & 1) LoadFontImageFromBytes(font, file, fileSize, &fileWidth, &fileHeight);
+    if (!font.pixels) std::abort();  // a load always leaves a font to draw with
 
-    static std::vector<uint32_t> pixels(1200 * 20);
-    for (const FrameSize& frame : kFrameSizes) {
-        Framebuffer framebuffer{frame.width, frame.height, pixels.data()};
-        DrawStatusText(framebuffer, font, line);
+    // Each frame in exactly its own pixels, so that a write past its edge meets ASan.
+    for (const auto& [width, height] : kFrameSizes) {
+        std::vector<uint32_t> pixels(size_t(std::max(0, width * height)));
+        DrawStatusText(Framebuffer{width, height, pixels.data()}, font, line);
     }
     return 0;
 }

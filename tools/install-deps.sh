@@ -15,7 +15,7 @@ package_packages=("${run_packages[@]}" g++-mingw-w64-i686 libz-mingw-w64-dev dpk
 # xfonts-base: the core font of SDL's message box under Xvfb.
 test_packages=("${package_packages[@]}" "${web_packages[@]}" libpng-dev libgtest-dev libbenchmark-dev xdotool
   x11-utils python3 imagemagick clang libclang-rt-14-dev g++-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32 wine64 wine
-  freedm zdbsp chromium chromium-driver python3-selenium python3-pil xfonts-base desktop-file-utils man-db unzip binutils)
+  freedm zdbsp chromium chromium-driver python3-selenium python3-pil xfonts-base desktop-file-utils man-db unzip binutils git)
 fresh_machine_packages=(debootstrap git)
 
 case "${1:-test}" in

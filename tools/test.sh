@@ -45,4 +45,5 @@ stage bash tests/package/package_test.sh . build/win64/app/win32/wadscope.exe
 stage fuzz/run_fuzzers.sh build/fuzz 60
 
 echo "test stages: $passed passed, $failed failed"
+bash tools/count-lines.sh
 ((failed == 0))

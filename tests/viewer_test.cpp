@@ -151,8 +151,12 @@ namespace {
 struct RenderCommandTest : testing::Test {
     std::string dir = std::filesystem::temp_directory_path().string() + "/wadscope-render-" + std::to_string(getpid()) + "-" +
                       testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
-    std::string out, err, freedoom = "--wad '" + FreedoomPath() + "' --font '" + FontPath() + "' ";
-    RenderCommandTest() { std::filesystem::create_directories(dir); }
+    // Copies: a faulty build must not be able to write over the system's level file or the project's font.
+    std::string out, err, freedoom = "--wad freedoom1.wad --font font.bmp ";
+    RenderCommandTest() {
+        std::filesystem::create_directories(dir);
+        std::filesystem::copy_file(FreedoomPath(), dir + "freedoom1.wad"), std::filesystem::copy_file(FontPath(), dir + "font.bmp");
+    }
     ~RenderCommandTest() override { std::filesystem::remove_all(dir); }
 
     int Run(const std::string& arguments) {
@@ -181,7 +185,7 @@ TEST_F(RenderCommandTest, ArgumentErrorsExitTwoLevelAndOutputFailuresOne) {
     for (auto [arguments, problem] : {std::pair{"--wad text.wad out.png", "text.wad is not a WAD file\n"},
                                       {"--map E1M1 out.png", "cannot read level file DOOM1.WAD\n"},
                                       {"--map 0 out.png", "cannot read level file DOOM1.WAD\n"}}) {
-        EXPECT_EQ(Run("--font '" + FontPath() + "' " + arguments), 1);
+        EXPECT_EQ(Run(std::string("--font font.bmp ") + arguments), 1);
         EXPECT_EQ(err, std::string("wadscope-render: ") + problem);
         EXPECT_FALSE(std::filesystem::exists(dir + "out.png"));
     }
@@ -201,7 +205,7 @@ TEST_F(RenderCommandTest, EveryMapOfTheFileInOneRun) {
         if (std::string(name) == "MAP02") lumps.push_back({"BEHAVIOR", {}});
     }
     WriteFile(dir + "maps.wad", BuildWad(lumps));
-    const std::string options = "--font '" + FontPath() + "' --wad maps.wad --size 64x48 --keys Right ";
+    const std::string options = "--font font.bmp --wad maps.wad --size 64x48 --keys Right ";
     ASSERT_EQ(Run(options + "--map all shots"), 1);
     EXPECT_EQ(err, "wadscope-render: MAP02 of maps.wad is not in a format Wadscope reads\nwadscope-render: MAP02 skipped\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir + "shots"), {}), 2);
@@ -243,7 +247,7 @@ TEST(PngFile, WritesEveryPixelBackAndReportsFailedWrites) {
 // The working directory's font.bmp first, then the installed copy, else font.bmp for the usual message.
 TEST_F(RenderCommandTest, FontFromTheWorkingDirectoryThenTheInstalledFolder) {
     std::filesystem::path before = std::filesystem::current_path(), installed = dir + "installed";
-    std::filesystem::current_path(dir);
+    std::filesystem::current_path(dir), std::filesystem::remove("font.bmp");
     std::filesystem::create_directory(installed);
     EXPECT_EQ(ChooseFontPath(installed.string()), "font.bmp");
     WriteFile(installed / "font.bmp", {'B', 'M'});

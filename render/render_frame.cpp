@@ -25,7 +25,8 @@ void DrawBox(const Framebuffer& framebuffer, float sx, float sy, float halfWidth
 void DrawTriangle(const Framebuffer& framebuffer, float sx, float sy, uint32_t colour) {
     int64_t left = TruncToInt32(sx - 3.0f), right = TruncToInt32(sx + 3.0f);
     int32_t top = TruncToInt32(sy - 3.0f), base = TruncToInt32(sy + 3.0f);
-    int64_t inset = TruncToInt32(double(right >= left ? right - left : left - right) * 0.5);
+    // |Xr - Xl| is Xr - Xl: the right corner never truncates to less than the left one.
+    int64_t inset = TruncToInt32(double(right - left) * 0.5);
     uint32_t* pixels = framebuffer.pixels;
     int32_t width = framebuffer.width, height = framebuffer.height;
     DrawLine(pixels, width, height, int32_t(left), base, int32_t(right), base, colour);

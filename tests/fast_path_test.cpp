@@ -101,6 +101,7 @@ TEST(FastPath, WallsBesideColumnsKeptAlready) {
         // steep wall there rows 540 to 560).
         {"a spill into a column whose run the next line touches", {{51, 52, 530, 545}}, steep},
         {"a spill into a column that holds only its end", {{49, 51, 0, kRows - 1}, {51, 52, 1050, kRows - 1}}, oneColumn},
+        {"a spill into a column that holds only its start", {{49, 51, 0, kRows - 1}, {51, 52, 0, 1050}}, oneColumn},
     };
     for (const Case& c : cases) {
         for (uint8_t solid : {0, 1}) {

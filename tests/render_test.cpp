@@ -43,16 +43,12 @@ TEST(WallSegment, ProjectionOutlinesAndColumns) {
     EXPECT_TRUE(Wall(true, 100, -50, 100, 50, 0, 128) == Wall(true, 100, -50, 100, 50));
 }
 
+// Walls the clip drops, and ends almost at the viewer, which must stay inside the buffer (past 1e-35 X is
+// infinite and only the outline shows).
 TEST(WallSegment, NearClip) {
-    // Both ends behind; one at depth 0 and one behind; one in front short of depth 1 (both truncate to 0).
-    for (bool solid : {false, true})
+    for (bool solid : {false, true})  // both ends behind; one at depth 0 and one behind; both depths truncating to 0
         for (auto [x1, y1, x2, y2] : {std::array{-10.f, -50.f, -20.f, 50.f}, {0.f, -50.f, -20.f, 50.f}, {0.7f, -20.f, -0.5f, 20.f}})
             EXPECT_EQ(Wall(solid, x1, y1, x2, y2).Count(0), 0) << solid << " " << x1 << " " << x2;
-    // Behind: (l 1, z -2). In front: (l -6.5, z 8.5), truncated (-6, 8) for the clip only: lateral
-    // 1 + (-7 * 3) / 10 = -1 at depth 1, X 512, A 128. The front end keeps 8.5, -6.5: X 391.53, A 15.06.
-    EXPECT_TRUE(Wall(false, -2, -1, 8.5f, 6.5f, 1, 0, false, 1600) == PictureOfOutline(1600, 600, {1312, 172, 428, 1191, 285, 315}));
-    EXPECT_EQ(Wall(true, 8.5f, 6.5f, -2, -1, 1, 0, false, 1600).BlackRuns({1190, 1191, 1311, 1312}), (Runs{kNone, {285, 315}, {173, 427}, kNone}));
-    // Ends almost at the viewer stay inside the buffer; past 1e-35 X is infinite and only the outline shows.
     for (float depth : {1e-5f, 1e-30f, 1e-38f, 1e-45f})
         for (bool solid : {false, true}) {
             EXPECT_TRUE(Wall(solid, depth, -50, 100, 50, 128, 0, true).Count(0) > 0 || (solid && depth < 1e-30f)) << depth;
@@ -77,7 +73,7 @@ struct BspWalkTest : testing::Test {
     ViewerState viewer{.solidWalls = 1};
     TestPicture picture{800, 600};
 
-    void Load(std::vector<TestNode> nodes, std::function<void(TestMap&)> edit = [](TestMap&) {}) {
+    void Load(std::vector<TestNode> nodes) {
         TestMap map;
         map.sidedefs = {{0}, {1}}, map.sectors = {{0, 64}, {0, 128}}, map.nodes = std::move(nodes);
         for (int16_t k = 0; k < 5; ++k) {
@@ -85,27 +81,24 @@ struct BspWalkTest : testing::Test {
             map.linedefs.push_back({int16_t(2 * k), int16_t(2 * k + 1), 0, 1});
             map.segs.push_back({int16_t(2 * k), int16_t(2 * k + 1), k, 0}), map.subsectors.push_back({1, k});
         }
-        edit(map);
         LoadLevelFromBytes(level, BuildWad(BuildMapLumps(map)));
         level.scale = 10, level.maxDepth = 100, level.maxDraw = 250, level.drawFarSides = 1;
     }
-    // One walk from the reference (the root by default): subsectorsDrawn, and the walls on the centre row.
-    std::pair<int32_t, V> Drawn(int64_t reference = -1) {
-        picture = TestPicture(800, 600);
-        BspWalk walk(level, viewer, picture.framebuffer);
-        WalkBspNode(walk, reference < 0 ? level.rootReference : uint32_t(reference), 0);
-        V walls;
-        for (int32_t k = 0; k < 5; ++k) if (picture.At(400 + int32_t((20 * k - 36) * 5.12f), 300) == 0) walls.push_back(k);
-        return {walk.subsectorsDrawn, walls};
-    }
-    V Order() {  // the walls in the order the walk reaches them, found by raising maxDraw one at a time
+    // The walls in the order the walk reaches them, found by raising maxDraw one at a time: each walk's
+    // walls on the centre row, and how many subsectors it took.
+    V Order() {
         V order;
-        for (level.maxDraw = 1; level.maxDraw <= 6; ++level.maxDraw)
-            for (int32_t wall : Drawn().second) if (std::ranges::find(order, wall) == order.end()) order.push_back(wall);
+        for (level.maxDraw = 1; level.maxDraw <= 6; ++level.maxDraw) {
+            picture = TestPicture(800, 600);
+            BspWalk walk(level, viewer, picture.framebuffer);
+            WalkBspNode(walk, level.rootReference, 0);
+            EXPECT_LE(walk.subsectorsDrawn, level.maxDraw);
+            for (int32_t k = 0; k < 5; ++k)
+                if (picture.At(400 + int32_t((20 * k - 36) * 5.12f), 300) == 0 && std::ranges::find(order, k) == order.end()) order.push_back(k);
+        }
         return order;
     }
 };
-using D = std::pair<int32_t, V>;
 
 }  // namespace
 
@@ -132,61 +125,6 @@ TEST_F(BspWalkTest, WalkOrderFarSideRuleDepthTiesAndCycles) {
                             {28, 15, false}, {41, 15, false}, {35, 8, false}, {35, 21, false}})
         EXPECT_EQ(PlayerInBox(box, x, y), in) << x << "," << y;
     EXPECT_EQ(ScreenToMapUnits(52.3f, 1180, 2.5f), -970);  // -970.8 truncates toward zero
-}
-
-TEST_F(BspWalkTest, SubsectorsSegsAndTheDrawLimit) {
-    Load({});  // no nodes: the walk starts at subsector 0, which no depth limit stops
-    level.maxDepth = 0;
-    EXPECT_EQ(Drawn(), D(1, {0}));
-    Load({Split(5, Sub(0), Sub(1)), Split(-5, Sub(40), 0), Split(5, 1, Sub(3))});
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(Drawn(), D(3, {0, 1, 3}));  // an unknown subsector is reported, not counted, and the walk goes on
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Fail\r\n");
-    Load({Split(5, Sub(0), Sub(5))}, [](TestMap& map) { map.subsectors.push_back({0, 0}); });  // subsector 5: no segs, still counted
-    for (auto [limit, walls] : {D{0, {}}, {1, {}}, {2, {0}}}) {
-        level.maxDraw = limit;
-        EXPECT_EQ(Drawn(), D(limit, walls));
-    }
-    Load({Split(5, Sub(1), Sub(0))}, [](TestMap& map) {
-        map.segs[0].direction = map.segs[1].direction = 1;  // wall 0's back side is sector 1; wall 1 has none
-        map.linedefs[1].backSidedef = -1, map.subsectors[2] = {3, 30000};  // segs beyond the array
-    });
-    EXPECT_EQ(Drawn(), D(2, {0}));
-    EXPECT_EQ(picture.BlackRuns({400 + int32_t(-36 * 5.12f)}), Runs{kFull});  // height 128, not sector 0's 64
-    EXPECT_EQ(Drawn(kSubsectorChild | 2), D(1, {}));
-}
-
-// Scale 10, no offset: pixels are map units. E1M1 has no player start; E1M2 a start and a later one.
-TEST(RenderFrame, TheFirstFrameMeetingAPlayerStartTakesItAfterShowingTheOldPosition) {
-    std::vector<TestLump> lumps;
-    for (auto things : {std::vector<TestThing>{{30, 40, 0, 2}}, {{30, 40, 0, 3004}, {100, 80, 90, 1}, {150, 60, 180, 1}}}) {
-        TestMap map;
-        map.name = lumps.empty() ? "E1M1" : "E1M2", map.things = things, map.vertexes = {{20, 120}, {180, 120}};
-        map.linedefs = {{0, 1, 0, -1}, {0, 30000, 0, -1}, {-30000, 1, 0, -1}};  // two name absent vertices
-        for (const TestLump& lump : BuildMapLumps(map)) lumps.push_back(lump);
-    }
-    Viewer v;
-    TestPicture picture(200, 150);
-    v.framebuffer = picture.framebuffer, v.state.playerX = v.state.playerY = 50;
-    auto render = [&] {
-        testing::internal::CaptureStdout();  // the walk's "Fail": these maps have no subsectors
-        ComposeFrame(v);
-        testing::internal::GetCapturedStdout();
-        return std::tuple(v.state.playerX, v.state.playerY, v.state.angle, v.state.playerStartPending);
-    };
-    LoadLevelFromBytes(v.level, BuildWad(lumps), 0);
-    v.level.scale = 10, v.level.maxDepth = 100, v.level.maxDraw = 250;
-    render();
-    EXPECT_EQ(render(), std::tuple(50.0f, 50.0f, 0.0f, 1));  // no player start: the viewpoint waits
-    LoadLevelFromBytes(v.level, BuildWad(lumps), 1);
-    EXPECT_EQ(render(), std::tuple(100.0f, 80.0f, float((90.0 * 3.14159265358979323846) / 180.0), 0));
-    EXPECT_STREQ(v.statusLine.text, "MaxDepth 100 MaxDraw 250 Player (50,50)");
-    // The viewpoint box (half-size 6) already stands there; both starts get the blue box.
-    for (auto [x, y] : {std::pair{94, 74}, {106, 86}, {94, 86}, {106, 74}, {97, 77}, {147, 57}, {153, 63}})
-        EXPECT_EQ(picture.At(x, y), 0x0000FFu) << x << "," << y;
-    EXPECT_EQ(std::pair(picture.At(27, 37), picture.At(100, 120)), std::pair(0u, 0u));  // default box, linedef
-    EXPECT_EQ(std::get<0>(render()), 100.0f);  // the later start is never taken
-    EXPECT_STREQ(v.statusLine.text, "MaxDepth 100 MaxDraw 250 Player (100,80)");
 }
 
 TEST(RenderFrame, ThingMarkers) {

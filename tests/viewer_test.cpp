@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 #include "app/font_path.h"
 #include "app/headless/png_file.h"
@@ -111,7 +112,7 @@ TEST_F(KeyTest, FileModeStepsThroughTheFilesMapsInFittedViews) {
     Press(kKeyPageDown);
     EXPECT_EQ((Press(kKeyKeypadPlus, 3), shown()), std::tuple(2, 4u, "Wadscope3D - E1M3 - " + file));
     EXPECT_EQ((Press(kKeyKeypadMinus, 4), shown()), std::tuple(0, 1u, "Wadscope3D - MAP1 - " + file));
-    viewer.framebuffer = {};  // no framebuffer yet, as in window creation: the fit waits for a frame with a size
+    viewer.framebuffer = {0, 100, nullptr};  // no columns yet, as in window creation: the fit waits for a frame with a size
     EXPECT_TRUE(Press(kKeyKeypadPlus).fitPending);
     std::vector<uint32_t> pixels(200 * 100);
     viewer.framebuffer = {200, 100, pixels.data()};
@@ -191,7 +192,7 @@ TEST_F(RenderCommandTest, ArgumentErrorsExitTwoLevelAndOutputFailuresOne) {
     }
     EXPECT_EQ(Run(freedoom + "--size 32x24 no/dir/out.png"), 1);
     EXPECT_EQ(err, "wadscope-render: cannot write no/dir/out.png\n");
-    EXPECT_EQ(Run(freedoom + "--size 1100x1000 --map 0 --keys 'Right*3 frame Space' big.png"), 0) << err;  // more than one huge page
+    EXPECT_EQ(Run(freedoom + "--size 2000x1500 --map 0 --keys 'Right*3 frame Space' big.png"), 0) << err;  // several huge pages
 }
 
 // --map all: every map of the file into the folder, each as a run of its own with the same options; a map
@@ -206,6 +207,7 @@ TEST_F(RenderCommandTest, EveryMapOfTheFileInOneRun) {
     }
     WriteFile(dir + "maps.wad", BuildWad(lumps));
     const std::string options = "--font font.bmp --wad maps.wad --size 64x48 --keys Right ";
+    std::filesystem::create_directory(dir + "shots");  // a folder that is there already is used
     ASSERT_EQ(Run(options + "--map all shots"), 1);
     EXPECT_EQ(err, "wadscope-render: MAP02 of maps.wad is not in a format Wadscope reads\nwadscope-render: MAP02 skipped\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir + "shots"), {}), 2);
@@ -220,11 +222,15 @@ TEST_F(RenderCommandTest, EveryMapOfTheFileInOneRun) {
 // Every pixel comes back, indexed (at most 256 colours) or RGB, with exactly one filtered row per row of the
 // frame; a write that fails is reported.
 TEST(PngFile, WritesEveryPixelBackAndReportsFailedWrites) {
-    constexpr int32_t kWidth = 37, kHeight = 23;
-    for (uint32_t colours : {3u, 256u, 257u, 5000u}) {
-        std::vector<uint32_t> pixels(kWidth * kHeight);
+    constexpr int32_t kWidth = 199, kHeight = 157;  // RGB rows that fill more than one 64 KiB chunk
+    std::minstd_rand random(1);
+    for (uint32_t colours : {3u, 256u, 257u, 1u << 24}) {
+        std::vector<uint32_t> pixels(kWidth * kHeight), palette(colours > 256 ? 0 : colours);
+        for (uint32_t& colour : palette) colour = random();
         for (size_t k = 0; k < pixels.size(); ++k)  // rows 5 to 9 repeat row 4; the top byte is not colour
-            pixels[k] = 0xFF000000u | ((uint32_t(k / kWidth >= 5 && k / kWidth < 10 ? k % kWidth + 4 * kWidth : k) % colours) * 2654435761u >> 8);
+            pixels[k] = k / kWidth >= 5 && k / kWidth < 10 ? pixels[k - kWidth]
+                        : 0xFF000000u | (palette.empty() ? uint32_t(random()) % colours : palette[random() % colours]);
+        if (colours == 257) pixels.back() = 0x123456;  // one colour more than 256
         std::string path = WriteTempFile("frame.png", {});
         ASSERT_TRUE(WritePng(path.c_str(), {kWidth, kHeight, pixels.data()}));
         int32_t width = 0, height = 0;
@@ -232,8 +238,10 @@ TEST(PngFile, WritesEveryPixelBackAndReportsFailedWrites) {
         for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
         EXPECT_EQ(std::tuple(width, height, read == pixels), std::tuple(kWidth, kHeight, true)) << colours;
         Bytes file = ReadFileBytes(path), stream, rows(2 * kHeight * (1 + 3 * kWidth));
-        for (size_t at = 8; at + 8 <= file.size(); at += 12 + (size_t(file[at + 2]) << 8 | file[at + 3]))  // chunks below 64 KiB
-            if (std::memcmp(&file[at + 4], "IDAT", 4) == 0) stream.insert(stream.end(), file.begin() + at + 8, file.begin() + at + 8 + (file[at + 2] << 8 | file[at + 3]));
+        for (size_t at = 8, length; at + 8 <= file.size(); at += 12 + length) {
+            length = size_t(file[at]) << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3];
+            if (std::memcmp(&file[at + 4], "IDAT", 4) == 0) stream.insert(stream.end(), file.begin() + at + 8, file.begin() + at + 8 + length);
+        }
         uLongf size = rows.size();
         ASSERT_EQ(uncompress(rows.data(), &size, stream.data(), stream.size()), Z_OK);
         EXPECT_EQ(std::pair(int(file[25]), size_t(size)), std::pair(colours <= 256 ? 3 : 2, size_t(kHeight * (1 + (colours <= 256 ? 1 : 3) * kWidth))));

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <span>
 #include <vector>
 
 namespace {
@@ -126,19 +127,17 @@ bool WritePng(const char* path, const Framebuffer& framebuffer) {
         if (RowRepeats(framebuffer, int32_t(y))) {
             std::fill(filtered.begin() + 1, filtered.end(), 0);  // the row above is still in `above`
         } else {
-            const uint32_t* pixels = framebuffer.pixels + size_t(y) * width;
+            std::span<const uint32_t> row(framebuffer.pixels + size_t(y) * width, width);
+            uint8_t* out = current.data();
             uint32_t lastColour = ~0u;
             uint8_t lastIndex = 0;
-            for (size_t x = 0; x < width; ++x) {
-                if (indexed) {
-                    uint32_t colour = pixels[x] & 0xFFFFFF;
-                    if (colour != lastColour) lastColour = colour, lastIndex = uint8_t(palette.IndexOf(colour));
-                    current[x] = lastIndex;
-                } else {
-                    current[3 * x] = uint8_t(pixels[x] >> 16);
-                    current[3 * x + 1] = uint8_t(pixels[x] >> 8);
-                    current[3 * x + 2] = uint8_t(pixels[x]);
+            for (uint32_t pixel : row) {
+                if (!indexed) {
+                    *out++ = uint8_t(pixel >> 16), *out++ = uint8_t(pixel >> 8), *out++ = uint8_t(pixel);
+                    continue;
                 }
+                if ((pixel & 0xFFFFFF) != lastColour) lastColour = pixel & 0xFFFFFF, lastIndex = uint8_t(palette.IndexOf(lastColour));
+                *out++ = lastIndex;
             }
             for (size_t k = 0; k < rowBytes; ++k) filtered[1 + k] = uint8_t(current[k] - above[k]);
             above.swap(current);

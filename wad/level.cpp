@@ -2,7 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <iterator>
+#include <string>
+#include <utility>
 
 #include "wad/bsp_tree.h"
 #include "wad/wad_directory.h"
@@ -70,17 +71,23 @@ bool ReadLump(const WadSource& source, const LumpEntry& lump, LumpKind kind, Map
     }
 }
 
-void Repeat(const char* message, const char* argument) {
-    for (int32_t k = 0; k < kLumpKinds; ++k) std::printf(message, argument);
+// Every lookup of a load reports a file it cannot use, as each reads the file anew.
+void ReportForEachLookup(const std::string& line) {
+    for (int32_t k = 0; k < kLumpKinds; ++k) std::fputs(line.c_str(), stdout);
 }
 
 void LoadFromSource(Level& level, const WadSource& source, const char* path, const char* mapName,
                     MarkerSearch search) {
     WadDirectory directory = ReadWadDirectory(source);
-    // Every lookup of a load reports a file it cannot use, as each reads the file anew.
     switch (directory.status) {
-        case DirectoryStatus::kUnreadable: Repeat("Unable to open %s\n", path); level.status = LevelStatus::kUnreadable; return;
-        case DirectoryStatus::kInvalid: Repeat("Invalid WAD file\n", path); level.status = LevelStatus::kInvalid; return;
+        case DirectoryStatus::kUnreadable:
+            ReportForEachLookup("Unable to open " + std::string(path) + "\n");
+            level.status = LevelStatus::kUnreadable;
+            return;
+        case DirectoryStatus::kInvalid:
+            ReportForEachLookup("Invalid WAD file\n");
+            level.status = LevelStatus::kInvalid;
+            return;
         case DirectoryStatus::kNoLumps: level.status = LevelStatus::kNoSuchMap; return;
         case DirectoryStatus::kRead: break;
     }
@@ -126,7 +133,7 @@ void LoadLevel(Level& level, const LevelFile& file, const char* mapName, MarkerS
     if (file.image) {
         source = WadSourceOf(*file.image);
     } else if (!OpenWadFile(file.path, source)) {
-        Repeat("Unable to open %s\n", file.path);
+        ReportForEachLookup("Unable to open " + std::string(file.path) + "\n");
         level.status = LevelStatus::kUnreadable;
         return;
     }

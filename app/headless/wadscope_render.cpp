@@ -197,17 +197,18 @@ int RenderAllMaps(const Options& options) {
     std::error_code error;
     if (!ChooseStartMap(firstMap, file, start, problem) ||
         (!std::filesystem::create_directories(options.outputPath, error) && !std::filesystem::is_directory(options.outputPath))) {
-        std::fprintf(stderr, "wadscope-render: %s\n", problem.empty() ? ("cannot make folder " + std::string(options.outputPath)).c_str() : problem.c_str());
+        if (problem.empty()) problem = std::string("cannot make folder ") + options.outputPath;
+        std::fprintf(stderr, "wadscope-render: %s\n", problem.c_str());
         FreeWadImage(image);
         return 1;
     }
     std::vector<std::string> maps = ListMaps(ReadLevelFileDirectory(file));
     // The font is read once; the runs only read it.
-    Viewer fontHolder;
-    ResetFontImage(fontHolder.font);
-    FillFallbackCheckerboard(fontHolder.font);
+    FontImage font{};
+    ResetFontImage(font);
+    FillFallbackCheckerboard(font);
     int32_t fontWidth = 0, fontHeight = 0;
-    LoadFontImage(fontHolder.font, options.fontPath.c_str(), &fontWidth, &fontHeight);
+    LoadFontImage(font, options.fontPath.c_str(), &fontWidth, &fontHeight);
 
     bool progress = isatty(STDERR_FILENO);
     std::mutex reporting;  // guards next, failed and the progress line
@@ -215,7 +216,7 @@ int RenderAllMaps(const Options& options) {
     int failed = 0;
     auto renderMaps = [&] {
         Viewer viewer;
-        viewer.font = fontHolder.font;
+        viewer.font = font;
         FramePixels frame(size_t(options.width) * size_t(options.height));
         for (;;) {
             size_t k;
@@ -243,7 +244,7 @@ int RenderAllMaps(const Options& options) {
     renderMaps();
     for (std::thread& helper : helpers) helper.join();
     if (progress) std::fprintf(stderr, "\n");
-    ResetFontImage(fontHolder.font);
+    ResetFontImage(font);
     FreeWadImage(image);
     return failed > 0 ? 1 : 0;
 }

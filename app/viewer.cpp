@@ -79,11 +79,14 @@ void ComposeFrame(Viewer& viewer) {
     RenderFrame(viewer.framebuffer, viewer.level, viewer.state, viewer.font, viewer.statusLine);
 }
 
+std::string ShownMapName(const Viewer& viewer) {
+    return FileMode(viewer) ? viewer.fileMaps[size_t(viewer.state.mapIndex)] : kMapTable[viewer.state.mapIndex].name;
+}
+
 std::string ViewerTitle(const Viewer& viewer) {
     if (!FileMode(viewer)) return kWindowTitle;
     std::string path = viewer.wadFile.path ? viewer.wadFile.path : "";
-    std::string file = path.substr(path.find_last_of("/\\") + 1);
-    return std::string(kWindowTitle) + " - " + viewer.fileMaps[size_t(viewer.state.mapIndex)] + " - " + file;
+    return std::string(kWindowTitle) + " - " + ShownMapName(viewer) + " - " + path.substr(path.find_last_of("/\\") + 1);
 }
 
 void CloseViewer(Viewer& viewer) {

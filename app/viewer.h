@@ -56,6 +56,9 @@ void SetStartValues(Viewer& viewer);
 // One frame into the viewer's framebuffer.
 void ComposeFrame(Viewer& viewer);
 
+// The name of the map shown: a table row's, or in file mode the file's map.
+std::string ShownMapName(const Viewer& viewer);
+
 // "Wadscope3D", followed in file mode by the map's name and the file's name.
 std::string ViewerTitle(const Viewer& viewer);
 

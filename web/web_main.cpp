@@ -36,11 +36,6 @@ const char* Hand(std::string text) {
     return page.text.c_str();
 }
 
-std::string ShownMapName(const Viewer& viewer) {
-    if (viewer.fileMaps.empty()) return kMapTable[viewer.state.mapIndex].name;
-    return viewer.fileMaps[size_t(viewer.state.mapIndex)];
-}
-
 }  // namespace
 
 extern "C" {

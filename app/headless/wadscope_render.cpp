@@ -154,11 +154,6 @@ bool LevelLoaded(const Level& level, const char* wadPath, const std::string& map
     return false;
 }
 
-std::string ShownMapName(const Viewer& viewer) {
-    if (viewer.fileMaps.empty()) return kMapTable[viewer.state.mapIndex].name;
-    return viewer.fileMaps[size_t(viewer.state.mapIndex)];
-}
-
 // One run: start-up as the window does it, the first frame, the key script, the
 // last frame, the PNG. Returns the exit code.
 int RenderShot(Viewer& viewer, const Options& options, uint32_t* pixels, const std::string& outputPath) {

@@ -144,6 +144,12 @@ TEST(StartMap, ChosenFromTheOptionsAndTheFile) {
         EXPECT_EQ(std::tuple(ok, start.mapIndex, start.fileMaps, said), std::tuple(chosen, mapIndex, fileMaps, problem));
     }
     std::filesystem::remove(file), std::filesystem::remove(withE1M1);
+    for (auto [argument, problem] : {std::pair{"--fitted", "unknown option '--fitted'"}, {"E1M1", "unexpected argument 'E1M1'"}}) {
+        const char* argv[] = {"wadscope", argument};
+        CommandLine commandLine;
+        std::string said;
+        EXPECT_EQ(std::pair(ParseCommandLine(2, const_cast<char**>(argv), commandLine, said), said), std::pair(false, std::string(problem)));
+    }
 }
 
 namespace {
@@ -185,7 +191,8 @@ TEST_F(RenderCommandTest, ArgumentErrorsExitTwoLevelAndOutputFailuresOne) {
     WriteFile(dir + "text.wad", {'n', 'o'});
     for (auto [arguments, problem] : {std::pair{"--wad text.wad out.png", "text.wad is not a WAD file\n"},
                                       {"--map E1M1 out.png", "cannot read level file DOOM1.WAD\n"},
-                                      {"--map 0 out.png", "cannot read level file DOOM1.WAD\n"}}) {
+                                      {"--map 0 out.png", "cannot read level file DOOM1.WAD\n"},
+                                      {"-", "cannot read level file DOOM1.WAD\n"}}) {  // a file named -
         EXPECT_EQ(Run(std::string("--font font.bmp ") + arguments), 1);
         EXPECT_EQ(err, std::string("wadscope-render: ") + problem);
         EXPECT_FALSE(std::filesystem::exists(dir + "out.png"));
@@ -215,6 +222,9 @@ TEST_F(RenderCommandTest, EveryMapOfTheFileInOneRun) {
     int32_t width, height;
     EXPECT_EQ(ReadPng(dir + "shots/MAP03.png", width, height), ReadPng(dir + "one.png", width, height));
     WriteFile(dir + "empty.wad", {});
+    lumps.erase(lumps.begin() + 9, lumps.begin() + 19);  // MAP02 with its lumps
+    WriteFile(dir + "good.wad", BuildWad(lumps));
+    EXPECT_EQ(Run(options + "--wad good.wad --map all good"), 0) << err;
     EXPECT_EQ(Run("--wad empty.wad --map all shots"), 1);
     EXPECT_EQ(err, "wadscope-render: empty.wad is not a WAD file\n");
 }

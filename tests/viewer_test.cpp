@@ -218,6 +218,8 @@ TEST_F(RenderCommandTest, EveryMapOfTheFileInOneRun) {
     ASSERT_EQ(Run(options + "--map all shots"), 1);
     EXPECT_EQ(err, "wadscope-render: MAP02 of maps.wad is not in a format Wadscope reads\nwadscope-render: MAP02 skipped\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir + "shots"), {}), 2);
+    EXPECT_EQ(Run(options + "--map 9 one.png"), 1);  // past the table's last row: a name, and no map has it
+    EXPECT_TRUE(err.starts_with("wadscope-render: maps.wad has no map 9")) << err;
     ASSERT_EQ(Run(options + "--map MAP03 one.png"), 0);
     int32_t width, height;
     EXPECT_EQ(ReadPng(dir + "shots/MAP03.png", width, height), ReadPng(dir + "one.png", width, height));

@@ -49,8 +49,10 @@ TEST(WallSegment, NearClip) {
     for (bool solid : {false, true})  // both ends behind; one at depth 0 and one behind; both depths truncating to 0
         for (auto [x1, y1, x2, y2] : {std::array{-10.f, -50.f, -20.f, 50.f}, {0.f, -50.f, -20.f, 50.f}, {0.7f, -20.f, -0.5f, 20.f}})
             EXPECT_EQ(Wall(solid, x1, y1, x2, y2).Count(0), 0) << solid << " " << x1 << " " << x2;
-    for (bool solid : {false, true})  // an end at depth 0 moves along the wall to depth 1 like any end behind
+    for (bool solid : {false, true}) {  // an end at depth 0 moves along the wall to depth 1 like any end behind
         EXPECT_TRUE(Wall(solid, 0, -50, 100, 50) == Wall(solid, 1, -49, 100, 50)) << solid;
+        EXPECT_TRUE(Wall(solid, 100, 50, 0, -50) == Wall(solid, 100, 50, 1, -49)) << solid;
+    }
     for (float depth : {1e-5f, 1e-30f, 1e-38f, 1e-45f})
         for (bool solid : {false, true}) {
             EXPECT_TRUE(Wall(solid, depth, -50, 100, 50, 128, 0, true).Count(0) > 0 || (solid && depth < 1e-30f)) << depth;

@@ -51,7 +51,7 @@ TEST(WallSegment, NearClip) {
             EXPECT_EQ(Wall(solid, x1, y1, x2, y2).Count(0), 0) << solid << " " << x1 << " " << x2;
     for (bool solid : {false, true}) {  // an end at depth 0 moves along the wall to depth 1 like any end behind
         EXPECT_TRUE(Wall(solid, 0, -50, 100, 50) == Wall(solid, 1, -49, 100, 50)) << solid;
-        EXPECT_TRUE(Wall(solid, 100, 50, 0, -50) == Wall(solid, 100, 50, 1, -49)) << solid;
+        EXPECT_TRUE(Wall(solid, 100, 50, 0, 0, 1, 0) == Wall(solid, 100, 50, -100, -50, 1, 0)) << solid;  // both to (0, 1)
     }
     for (float depth : {1e-5f, 1e-30f, 1e-38f, 1e-45f})
         for (bool solid : {false, true}) {

@@ -144,8 +144,9 @@ TEST(StartMap, ChosenFromTheOptionsAndTheFile) {
         EXPECT_EQ(std::tuple(ok, start.mapIndex, start.fileMaps, said), std::tuple(chosen, mapIndex, fileMaps, problem));
     }
     std::filesystem::remove(file), std::filesystem::remove(withE1M1);
-    for (auto [argument, problem] : {std::pair{"--fitted", "unknown option '--fitted'"}, {"E1M1", "unexpected argument 'E1M1'"}}) {
-        const char* argv[] = {"wadscope", argument};
+    for (auto [argument, problem] : {std::pair{"--fitted", "unknown option '--fitted'"}, {"E1M1", "unexpected argument 'E1M1'"},
+                                     {"--map", "--map needs a value"}}) {
+        const char* argv[] = {"wadscope", argument, nullptr};
         CommandLine commandLine;
         std::string said;
         EXPECT_EQ(std::pair(ParseCommandLine(2, const_cast<char**>(argv), commandLine, said), said), std::pair(false, std::string(problem)));

@@ -214,7 +214,7 @@ TEST_F(RenderCommandTest, EveryMapOfTheFileInOneRun) {
         if (std::string(name) == "MAP02") lumps.push_back({"BEHAVIOR", {}});
     }
     WriteFile(dir + "maps.wad", BuildWad(lumps));
-    const std::string options = "--font font.bmp --wad maps.wad --size 64x48 --keys Right ";
+    const std::string options = "--font font.bmp --wad maps.wad --size 2000x1500 --keys Right ";  // frames of several huge pages
     std::filesystem::create_directory(dir + "shots");  // a folder that is there already is used
     ASSERT_EQ(Run(options + "--map all shots"), 1);
     EXPECT_EQ(err, "wadscope-render: MAP02 of maps.wad is not in a format Wadscope reads\nwadscope-render: MAP02 skipped\n");

@@ -230,6 +230,10 @@ TEST_F(RenderCommandTest, EveryMapOfTheFileInOneRun) {
     EXPECT_EQ(Run(options + "--wad good.wad --map all good"), 0) << err;
     EXPECT_EQ(Run("--wad empty.wad --map all shots"), 1);
     EXPECT_EQ(err, "wadscope-render: empty.wad is not a WAD file\n");
+    std::filesystem::copy_file(dir + "good.wad", dir + "huge.wad");
+    std::filesystem::resize_file(dir + "huge.wad", uint64_t(3) << 30);  // sparse; past what the format's offsets reach
+    EXPECT_EQ(Run("--wad huge.wad --map all shots"), 1);
+    EXPECT_EQ(err, "wadscope-render: cannot read level file huge.wad\n");
 }
 
 // Every pixel comes back, indexed (at most 256 colours) or RGB, with exactly one filtered row per row of the

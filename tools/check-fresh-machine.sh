@@ -60,6 +60,8 @@ echo "fresh machine: made in $((SECONDS - started)) s"
 rm -f "$root/etc/apt/sources.list"
 cp "$sources" "$root/etc/apt/sources.list.d/"
 cp -L /etc/resolv.conf "$root/etc/resolv.conf"
+# An installed Debian names localhost in /etc/hosts; debootstrap writes none, and the browser test needs it.
+printf '127.0.0.1\tlocalhost\n::1\t\tlocalhost ip6-localhost ip6-loopback\n' >"$root/etc/hosts"
 mount -t proc proc "$root/proc"
 mount --rbind /dev "$root/dev"
 mount --make-rslave "$root/dev"  # unmounting it later leaves this machine's /dev alone

@@ -11,12 +11,14 @@ run_packages=(cmake ninja-build g++ pkg-config zlib1g-dev libsdl2-dev freedoom x
 web_packages=(cmake ninja-build emscripten bzip2)
 # The Windows zip's cross-compiler; dpkg-shlibdeps (dpkg-dev) and file, which CPack runs for the Debian package.
 package_packages=("${run_packages[@]}" g++-mingw-w64-i686 libz-mingw-w64-dev dpkg-dev file)
-# wine64 is the 64-bit loader only; wine puts wine, wineboot and wineserver on the PATH.
-# xfonts-base: the core font of SDL's message box under Xvfb.
-test_packages=("${package_packages[@]}" "${web_packages[@]}" libpng-dev libgtest-dev libbenchmark-dev xdotool
-  x11-utils python3 imagemagick clang libclang-rt-14-dev g++-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32 wine64 wine
-  freedm zdbsp chromium chromium-driver python3-selenium python3-pil xfonts-base desktop-file-utils man-db unzip binutils git)
 fresh_machine_packages=(debootstrap git)
+# wine64 is the 64-bit loader only; wine puts wine, wineboot and wineserver on the PATH.
+# xfonts-base: the core font of SDL's message box under Xvfb. The fresh-machine group too, so that the
+# requirements test can look up which package puts debootstrap on the PATH.
+test_packages=("${package_packages[@]}" "${web_packages[@]}" "${fresh_machine_packages[@]}" libpng-dev libgtest-dev
+  libbenchmark-dev xdotool x11-utils python3 imagemagick clang libclang-rt-14-dev g++-mingw-w64-x86-64
+  gcc-mingw-w64-x86-64-win32 wine64 wine freedm zdbsp chromium chromium-driver python3-selenium python3-pil
+  xfonts-base desktop-file-utils man-db unzip binutils)
 
 case "${1:-test}" in
   run) packages=("${run_packages[@]}") ;;

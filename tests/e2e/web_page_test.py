@@ -3,11 +3,15 @@
 and the file chooser, keys, map changes from the keypad and the map list, ?fit=1, compressed
 nodes, a file that is not a WAD, a resize; every canvas equals wadscope-render's PNG of it.
 Usage: web_page_test.py SITE_DIR WADSCOPE_RENDER SOURCE_DIR [SCREENSHOT.png]"""
-import base64, io, os, shutil, subprocess, sys, tempfile
+import base64, io, os, shutil, socket, subprocess, sys, tempfile
 
 for program, package in (('chromium', 'chromium'), ('chromedriver', 'chromium-driver'), ('zdbsp', 'zdbsp')):
     if not shutil.which(program):
         sys.exit(f'FAIL: {program} not found (Debian package {package})')
+try:
+    socket.getaddrinfo('localhost', None)  # Selenium reaches chromedriver by this name
+except OSError:
+    sys.exit('FAIL: the name localhost does not resolve (no localhost line in /etc/hosts)')
 try:
     from PIL import Image
     from selenium.webdriver import ActionChains, Chrome, ChromeOptions, Keys

@@ -26,16 +26,6 @@ TEST(DrawLine, EmptyBuffersTakeNoWriteAndABoxIsFourEdges) {
     }
 }
 
-// Squares of 64 x 64 pixels, eight by eight at a stride of 512, the top-left one white.
-TEST(FontImage, FallbackCheckerboard) {
-    FontImage font{};
-    ResetFontImage(font);
-    FillFallbackCheckerboard(font);
-    for (size_t y = 0; y < 512; ++y)
-        for (size_t x = 0; x < 512; ++x) ASSERT_EQ(font.pixels[y * 512 + x], (x / 64 + y / 64) % 2 ? 0 : kWhite) << x << "," << y;
-    EXPECT_EQ(font.pixels[512 * 512], 0u);
-}
-
 namespace {
 
 // A BMP header with the three fields in use, and `pixelBytes` of pixels (k * 7 + 1 unless a fill is given).

@@ -6,8 +6,9 @@
 #include <array>
 #include <random>
 
-#include "app/viewer.h"
+#include "draw/line.h"
 #include "reference_render.h"
+#include "render/wall_segment.h"
 #include "test_support.h"
 
 namespace {
@@ -161,53 +162,5 @@ TEST(FastPath, RandomWallsMatchThePlainColumnLoop) {
         }
     }
 }
-
-// Every Freedoom map in every wall mode, with the start limits and with the whole level walked:
-// from the player start in two sizes, then zoomed in on a buffer tall enough for vertical lines to
-// drift a column, with the player start in the middle so that linedefs clamp onto all four sides.
-class FreedoomFrame : public testing::TestWithParam<int32_t> {};
-
-TEST_P(FreedoomFrame, MatchesThePlainFrame) {
-    Viewer viewer;
-    viewer.state.mapIndex = GetParam();
-    StartViewer(viewer, FreedoomPath().c_str(), FontPath().c_str());
-    ASSERT_FALSE(viewer.level.nodes.empty());
-    Level& level = viewer.level;
-    const int32_t kViews[][3] = {{1920, 1080, 0}, {1283, 1091, 0}, {701, 2300, 1}};
-    for (auto [width, height, zoomed] : kViews) {
-        viewer.state.playerStartPending = 1;
-        SetStartValues(viewer);
-        TestPicture fast(width, height), plain(width, height);
-        viewer.framebuffer = fast.framebuffer;
-        for (int variant = 0; variant < 8; ++variant) {
-            viewer.state.solidWalls = variant & 1;
-            viewer.state.nearScale = (variant >> 1) & 1;
-            level.maxDepth = variant < 4 ? 100 : 1000000;
-            level.maxDraw = variant < 4 ? 250 : 1000000;
-            if (zoomed && variant == 1) {  // once the first frame has taken the player start
-                int32_t startX = ScreenToMapUnits(viewer.state.playerX, level.offsetX, level.scale);
-                int32_t startY = ScreenToMapUnits(viewer.state.playerY, level.offsetY, level.scale);
-                level.scale *= 4.0f;
-                level.offsetX = 5.0f * float(width) / level.scale - float(startX);
-                level.offsetY = 5.0f * float(height) / level.scale - float(startY);
-                int32_t outside = 0;  // vertexes beyond the buffer, which linedef ends are clamped from
-                for (int32_t i = 0; i < int32_t(level.vertexes.size()); ++i) {
-                    float x = reference::ScreenX(level, level.vertexes[i].x);
-                    float y = reference::ScreenY(level, level.vertexes[i].y);
-                    outside += x < 0 || x >= float(width) || y < 0 || y >= float(height);
-                }
-                EXPECT_GT(outside, int32_t(level.vertexes.size()) / 2);
-            }
-            ViewerState plainState = viewer.state;
-            ComposeFrame(viewer);  // the first takes the player start
-            reference::RenderFrame(plain.framebuffer, level, plainState, viewer.font, viewer.statusLine);
-            ASSERT_EQ(FirstDifference(fast, plain), "same") << width << "x" << height << " " << variant;
-        }
-    }
-    CloseViewer(viewer);
-}
-
-INSTANTIATE_TEST_SUITE_P(E1, FreedoomFrame, testing::Range(0, kMapCount),
-                         [](const auto& info) { return std::string(kMapTable[info.param].name); });
 
 }  // namespace

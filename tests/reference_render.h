@@ -1,15 +1,13 @@
 // The plain drawing the fast paths must match pixel for pixel: the line formula for every pixel, one
-// DrawLine per wall column, nothing merged or skipped; pieces without a fast path are the viewer's own.
+// DrawLine per wall column, nothing merged or skipped.
 #pragma once
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
-#include "draw/line.h"
-#include "render/bsp_walk.h"
-#include "render/map_to_screen.h"
-#include "render/render_frame.h"
+#include "app/viewer_state.h"
+#include "draw/framebuffer.h"
+#include "draw/truncate.h"
 
 namespace reference {
 
@@ -79,68 +77,6 @@ inline void DrawWallSegment(const Framebuffer& fb, const ViewerState& viewer, fl
         int64_t v = TruncToInt32(float(a1) * (1.0f - t) + float(a2) * t);
         Line(fb, cx + i, cy - v, cx + i, cy + v);
     }
-}
-
-inline float ScreenX(const Level& level, float x) { return MapToScreen(x, level.offsetX, level.scale); }
-inline float ScreenY(const Level& level, float y) { return MapToScreen(y, level.offsetY, level.scale); }
-
-// The recursive walk: near child first, the far child under the far-side rule.
-inline void Walk(const Framebuffer& fb, const Level& level, const ViewerState& viewer, uint32_t reference,
-                 int32_t depth, int32_t& drawn) {
-    int32_t mx = ScreenToMapUnits(viewer.playerX, level.offsetX, level.scale);
-    int32_t my = ScreenToMapUnits(viewer.playerY, level.offsetY, level.scale);
-    if (!(reference & kSubsectorChild)) {
-        const BspNode& node = level.nodes[reference];
-        bool left = (float(my) - node.y) * float(node.dx) - (float(mx) - node.x) * float(node.dy) > 0;
-        if (depth + 1 >= level.maxDepth) return;
-        Walk(fb, level, viewer, left ? node.leftChild : node.rightChild, depth + 1, drawn);
-        if (PlayerInBox(left ? node.rightBox : node.leftBox, mx, my) || level.drawFarSides == 1)
-            Walk(fb, level, viewer, left ? node.rightChild : node.leftChild, depth + 1, drawn);
-        return;
-    }
-    uint32_t index = reference & ~kSubsectorChild;
-    if (index >= level.subsectors.size() || drawn >= level.maxDraw) return;
-    ++drawn;
-    const BspSubsector& subsector = level.subsectors[index];
-    for (int64_t i = subsector.firstSeg; i < subsector.firstSeg + subsector.segCount; ++i) {
-        const BspSeg& seg = level.segs[size_t(i)];
-        const MapLinedef& linedef = level.linedefs[seg.linedef];
-        int32_t side = seg.backSide ? linedef.backSidedef : linedef.frontSidedef;
-        const MapSector& sector = level.sectors[size_t(level.sidedefs[size_t(side)].sector)];
-        const SegVertex& a = level.segVertexes[seg.startVertex];
-        const SegVertex& b = level.segVertexes[seg.endVertex];
-        float ceiling = sector.ceilingHeight, floor = sector.floorHeight;
-        reference::DrawWallSegment(fb, viewer, ScreenX(level, a.x), ScreenY(level, a.y), ScreenX(level, b.x),
-                                   ScreenY(level, b.y), ceiling, floor);
-    }
-}
-
-inline void RenderFrame(const Framebuffer& fb, const Level& level, ViewerState& viewer,
-                        const FontImage& font, StatusLine& statusLine) {
-    std::memset(fb.pixels, 0xFF, size_t(fb.width) * size_t(fb.height) * 4);
-    FormatStatusLine(statusLine, level.maxDepth, level.maxDraw, viewer.playerX, viewer.playerY);
-    DrawStatusText(fb, font, statusLine);
-    for (size_t i = 0; i < level.linedefs.size(); ++i) {
-        const MapVertex& a = level.vertexes[level.linedefs[i].startVertex];
-        const MapVertex& b = level.vertexes[level.linedefs[i].endVertex];
-        Line(fb, TruncToInt32(ScreenX(level, a.x)), TruncToInt32(ScreenY(level, a.y)),
-             TruncToInt32(ScreenX(level, b.x)), TruncToInt32(ScreenY(level, b.y)));
-    }
-    for (size_t i = 0; i < level.things.size(); ++i) {
-        const MapThing& thing = level.things[i];
-        float sx = ScreenX(level, thing.x), sy = ScreenY(level, thing.y);
-        if (thing.type == 1 && viewer.playerStartPending) {
-            viewer.playerX = sx;
-            viewer.playerY = sy;
-            viewer.playerStartPending = 0;
-            viewer.angle = float((double(thing.angle) * 3.14159265358979323846) / 180.0);
-        }
-        DrawThingMarker(fb, thing.type, sx, sy);
-    }
-    int32_t drawn = 0;
-    Walk(fb, level, viewer, level.rootReference, 0, drawn);
-    DrawRect(fb, TruncToInt32(viewer.playerX - 6), TruncToInt32(viewer.playerY - 6),
-             TruncToInt32(viewer.playerX + 6), TruncToInt32(viewer.playerY + 6), 0x0000FF);
 }
 
 }  // namespace reference

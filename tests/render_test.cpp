@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "app/viewer.h"
+#include "draw/line.h"
 #include "render/bsp_walk.h"
 #include "render/map_to_screen.h"
 #include "render/render_frame.h"
@@ -145,6 +146,26 @@ TEST(RenderFrame, ThingMarkers) {
     EXPECT_TRUE(marker(3004, -50, 20) == PictureOfLines(40, 30, {{0, 17, 0, 23}}));  // wholly left: column 0 only
 }
 
+// Status line, linedefs, markers and the viewpoint box, placed by the map transform (x / 2 + 4, y / 2 + 20);
+// the first frame takes the player start (60, 20) facing 90 degrees.
+TEST(RenderFrame, ComposesTheOverheadMapAndTakesThePlayerStart) {
+    TestMap map;
+    map.vertexes = {{0, 0}, {100, 80}}, map.linedefs = {{0, 1, 0, -1}}, map.things = {{60, 20, 90, 1}, {0, 60, 0, 3004}}, map.subsectors = {{0, 0}};
+    Level level;
+    LoadLevelFromBytes(level, BuildWad(BuildMapLumps(map)));
+    level.scale = 5, level.offsetX = 8, level.offsetY = 40;
+    ViewerState viewer{.playerStartPending = 1};
+    FontImage font{nullptr, 0, false};  // a status line of black rows
+    StatusLine statusLine{};
+    TestPicture frame(64, 64), expected = PictureOfLines(64, 64, {{4, 20, 54, 60}});
+    RenderFrame(frame.framebuffer, level, viewer, font, statusLine);
+    std::fill_n(expected.framebuffer.pixels, 64 * 16, 0u);
+    DrawRect(expected.framebuffer, 31, 27, 37, 33, 0x0000FF), DrawRect(expected.framebuffer, 1, 47, 7, 53, 0);
+    DrawRect(expected.framebuffer, 28, 24, 40, 36, 0x0000FF);
+    EXPECT_TRUE(frame == expected);
+    EXPECT_EQ(std::tuple(viewer.playerX, viewer.playerY, viewer.angle, viewer.playerStartPending), std::tuple(34.0f, 30.0f, 1.57079637f, 0));
+}
+
 namespace {
 
 using MapEdit = std::function<void(TestMap&)>;
@@ -157,7 +178,7 @@ MapEdit LeftChild(uint16_t child) { return [child](TestMap& m) { m.nodes[0].left
 Bytes RoomWad(const MapEdit& edit, bool extended = false) {
     TestMap map = Room();
     edit(map);
-    return BuildWad(extended ? BuildExtendedMapLumps(map, false) : BuildMapLumps(map));
+    return BuildWad(extended ? BuildExtendedMapLumps(map) : BuildMapLumps(map));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <png.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -87,12 +86,9 @@ Bytes ExtendedNodeData(const TestMap& map) {
     return out;
 }
 
-std::vector<TestLump> BuildExtendedMapLumps(const TestMap& map, bool compressed) {
+std::vector<TestLump> BuildExtendedMapLumps(const TestMap& map) {
     std::vector<TestLump> lumps = BuildMapLumps(map);
-    Bytes data = ExtendedNodeData(map), stream(compressBound(uLong(data.size())));
-    uLongf size = stream.size();
-    if (compressed) compress(stream.data(), &size, data.data(), uLong(data.size())), stream.resize(size);
-    lumps[7].data = Bytes{uint8_t(compressed ? 'Z' : 'X'), 'N', 'O', 'D'} + (compressed ? stream : data);
+    lumps[7].data = Bytes{'X', 'N', 'O', 'D'} + ExtendedNodeData(map);
     lumps[5].data.clear(), lumps[6].data.clear();  // SEGS and SSECTORS are empty then
     return lumps;
 }

@@ -48,8 +48,8 @@ struct TestMap {
 std::vector<TestLump> BuildMapLumps(const TestMap& map);
 // The tree as the data after "XNOD": the map's vertexes as the original ones, children widened to 32 bits.
 Bytes ExtendedNodeData(const TestMap& map);
-// The lumps with the tree in NODES as "XNOD", or zlib-compressed as "ZNOD".
-std::vector<TestLump> BuildExtendedMapLumps(const TestMap& map, bool compressed);
+// The lumps with the tree in NODES as "XNOD".
+std::vector<TestLump> BuildExtendedMapLumps(const TestMap& map);
 // A square room seen from inside: four walls, a player start, one node over subsectors 0 and 1 (empty).
 TestMap Room();
 

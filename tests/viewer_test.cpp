@@ -18,7 +18,7 @@
 namespace {
 
 // Maps of the given names in that order; map k has k + 1 things and a square of side 64 (k + 1).
-Bytes MapsFile(const std::vector<std::string>& names) {
+std::vector<TestLump> MapsLumps(const std::vector<std::string>& names) {
     std::vector<TestLump> lumps;
     for (size_t k = 0; k < names.size(); ++k) {
         TestMap map;
@@ -26,8 +26,9 @@ Bytes MapsFile(const std::vector<std::string>& names) {
         map.name = names[k], map.vertexes = {{0, 0}, {side, 0}, {side, side}, {0, side}}, map.things.resize(k + 1);
         for (const TestLump& lump : BuildMapLumps(map)) lumps.push_back(lump);
     }
-    return BuildWad(lumps);
+    return lumps;
 }
+Bytes MapsFile(const std::vector<std::string>& names) { return BuildWad(MapsLumps(names)); }
 
 // A viewer started as window creation starts it, from the file `path`.
 struct KeyTest : testing::Test {
@@ -206,13 +207,8 @@ TEST_F(RenderCommandTest, ArgumentErrorsExitTwoLevelAndOutputFailuresOne) {
 // --map all: every map of the file into the folder, each as a run of its own with the same options; a map
 // that cannot be read is named and skipped, and the exit code says so.
 TEST_F(RenderCommandTest, EveryMapOfTheFileInOneRun) {
-    std::vector<TestLump> lumps;
-    for (const char* name : {"MAP01", "MAP02", "MAP03"}) {
-        TestMap map;
-        map.name = name, map.vertexes = {{0, 0}, {640, 480}}, map.linedefs = {{0, 1, 0, -1}}, map.things = {{320, 240, 0, 1}};
-        for (const TestLump& lump : BuildMapLumps(map)) lumps.push_back(lump);
-        if (std::string(name) == "MAP02") lumps.push_back({"BEHAVIOR", {}});
-    }
+    std::vector<TestLump> lumps = MapsLumps({"MAP01", "MAP02", "MAP03"});
+    lumps.insert(lumps.begin() + 18, {"BEHAVIOR", {}});  // among MAP02's lumps
     WriteFile(dir + "maps.wad", BuildWad(lumps));
     const std::string options = "--font font.bmp --wad maps.wad --size 2000x1500 --keys Right ";  // frames of several huge pages
     std::filesystem::create_directory(dir + "shots");  // a folder that is there already is used

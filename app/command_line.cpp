@@ -14,6 +14,8 @@ const char* const kSharedOptionsHelp =
     "  --help            this text\n"
     "  --version         the program's name and version\n";
 
+const char* const kViewerUsage = "usage: wadscope [--wad PATH] [--map NAME] [--fit]\n\n";
+
 std::string VersionLine(const char* program) { return std::string(program) + " " + kVersion; }
 
 OptionTaken TakeSharedOption(int argc, char** argv, int& index, CommandLine& commandLine, std::string& problem) {
@@ -50,6 +52,23 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::stri
     return true;
 }
 
+LevelFile LevelFileOf(const CommandLine& commandLine) {
+    return LevelFile{commandLine.wadPath ? commandLine.wadPath : kDefaultWadPath, nullptr};
+}
+
+std::string LevelProblem(LevelStatus status, const std::string& file, const std::string& map) {
+    switch (status) {
+        case LevelStatus::kLoaded: return "";
+        case LevelStatus::kInvalid: return file + " is not a WAD file";
+        case LevelStatus::kNoSuchMap: return file + " has no map " + map;
+        case LevelStatus::kNotDoomFormat: return map + " of " + file + " is not in a format Wadscope reads";
+        case LevelStatus::kUnreadable: break;
+    }
+    return "cannot read level file " + file;
+}
+
+std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
+
 namespace {
 
 int32_t TableRowNamed(const std::string& name) {
@@ -60,8 +79,8 @@ int32_t TableRowNamed(const std::string& name) {
 
 // What to do about a level file that cannot be read: for Freedoom's files, which Debian package brings them.
 std::string UnreadableFileProblem(const std::string& path) {
-    std::string problem = "cannot read level file " + path;
-    std::string name = path.substr(path.find_last_of("/\\") + 1);
+    std::string problem = LevelProblem(LevelStatus::kUnreadable, path, "");
+    std::string name = FileNameOf(path);
     const char* package = name == "freedm.wad" ? "freedm" : name.starts_with("freedoom") ? "freedoom" : nullptr;
     if (package)
         problem += std::string(": install Debian's ") + package + " package, or give --wad a level file of your own";
@@ -82,7 +101,7 @@ bool ChooseStartMap(const CommandLine& commandLine, const LevelFile& file, Start
     WadDirectory directory = ReadLevelFileDirectory(file);
     switch (directory.status) {
         case DirectoryStatus::kUnreadable: problem = UnreadableFileProblem(file.path); return false;
-        case DirectoryStatus::kInvalid: problem = std::string(file.path) + " is not a WAD file"; return false;
+        case DirectoryStatus::kInvalid: problem = LevelProblem(LevelStatus::kInvalid, file.path, ""); return false;
         default: break;
     }
     std::vector<std::string> maps = ListMaps(directory);

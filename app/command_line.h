@@ -37,6 +37,18 @@ struct StartMap {
 // be read, has no maps, or has no map of that name (it lists the maps then).
 bool ChooseStartMap(const CommandLine& commandLine, const LevelFile& file, StartMap& start, std::string& problem);
 
+// The level file the options name: --wad, or DOOM1.WAD in the working directory.
+LevelFile LevelFileOf(const CommandLine& commandLine);
+
+// Why a load of the map from the file stopped, in one line; "" when it loaded.
+std::string LevelProblem(LevelStatus status, const std::string& file, const std::string& map);
+
+// The last part of a path, after its last / or \.
+std::string FileNameOf(const std::string& path);
+
+// The first line of the viewers' --help, and a blank line.
+extern const char* const kViewerUsage;
+
 // The usage lines of the shared options, for --help.
 extern const char* const kSharedOptionsHelp;
 

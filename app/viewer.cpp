@@ -8,11 +8,16 @@ namespace {
 bool FileMode(const Viewer& viewer) { return !viewer.fileMaps.empty(); }
 
 void LoadShownMap(Viewer& viewer) {
-    if (FileMode(viewer))
-        LoadLevel(viewer.level, viewer.wadFile, viewer.fileMaps[size_t(viewer.state.mapIndex)].c_str(),
-                  MarkerSearch::kExactName);
-    else
-        LoadLevel(viewer.level, viewer.wadFile, kMapTable[viewer.state.mapIndex].name, MarkerSearch::kTableName);
+    LoadLevel(viewer.level, viewer.wadFile, ShownMapName(viewer).c_str(),
+              FileMode(viewer) ? MarkerSearch::kExactName : MarkerSearch::kTableName);
+}
+
+// The run's file and start map, the map loaded.
+void BeginRun(Viewer& viewer, const LevelFile& wadFile, const StartMap& start) {
+    viewer.wadFile = wadFile;
+    viewer.fileMaps = start.fileMaps;
+    viewer.state.mapIndex = start.mapIndex;
+    LoadShownMap(viewer);
 }
 
 // The table row's view, or in file mode a fitted one once the framebuffer has a size.
@@ -43,14 +48,8 @@ void SetStartValues(Viewer& viewer) {
 }
 
 void StartViewer(Viewer& viewer, const LevelFile& wadFile, const StartMap& start, const char* fontPath) {
-    viewer.wadFile = wadFile;
-    viewer.fileMaps = start.fileMaps;
-    viewer.state.mapIndex = start.mapIndex;
-    LoadShownMap(viewer);
-    ResetFontImage(viewer.font);
-    FillFallbackCheckerboard(viewer.font);
-    int32_t fontWidth = 0, fontHeight = 0;
-    LoadFontImage(viewer.font, fontPath, &fontWidth, &fontHeight);
+    BeginRun(viewer, wadFile, start);
+    LoadFontOverCheckerboard(viewer.font, fontPath);
     SetStartValues(viewer);
 }
 
@@ -58,10 +57,7 @@ void RestartViewer(Viewer& viewer, const LevelFile& wadFile, const StartMap& sta
     FontImage font = viewer.font;
     viewer = Viewer{};
     viewer.font = font;
-    viewer.wadFile = wadFile;
-    viewer.fileMaps = start.fileMaps;
-    viewer.state.mapIndex = start.mapIndex;
-    LoadShownMap(viewer);
+    BeginRun(viewer, wadFile, start);
     SetStartValues(viewer);
 }
 
@@ -85,8 +81,7 @@ std::string ShownMapName(const Viewer& viewer) {
 
 std::string ViewerTitle(const Viewer& viewer) {
     if (!FileMode(viewer)) return kWindowTitle;
-    std::string path = viewer.wadFile.path ? viewer.wadFile.path : "";
-    return std::string(kWindowTitle) + " - " + ShownMapName(viewer) + " - " + path.substr(path.find_last_of("/\\") + 1);
+    return std::string(kWindowTitle) + " - " + ShownMapName(viewer) + " - " + FileNameOf(viewer.wadFile.path ? viewer.wadFile.path : "");
 }
 
 void CloseViewer(Viewer& viewer) {

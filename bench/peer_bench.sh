@@ -8,9 +8,9 @@ render=$(realpath "$1")
 wad=${2:-/usr/share/games/doom/freedoom1.wad}
 font=$(cd "$(dirname "$0")/.." && pwd)/assets/font.bmp
 drawmaps=/usr/share/doc/python3-omg/examples/drawmaps.py
-for program in hyperfine /usr/bin/python3; do
-  command -v "$program" >/dev/null || { echo "missing $program (Debian package ${program##*/})" >&2; exit 1; }
-done
+source "$(dirname "$0")/../tools/require.sh"
+require hyperfine hyperfine
+require /usr/bin/python3 python3
 [[ -f $drawmaps ]] || { echo "missing $drawmaps (Debian packages python3-omg and python3-pil)" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

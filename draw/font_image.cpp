@@ -126,3 +126,10 @@ void LoadFontImage(FontImage& font, const char* path, int32_t* width, int32_t* h
                   [&](uint8_t* pixels, size_t bytes) { std::fread(pixels, 1, bytes, file); });
     std::fclose(file);
 }
+
+void LoadFontOverCheckerboard(FontImage& font, const char* path) {
+    ResetFontImage(font);
+    FillFallbackCheckerboard(font);
+    int32_t width = 0, height = 0;
+    LoadFontImage(font, path, &width, &height);
+}

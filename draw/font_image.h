@@ -25,6 +25,9 @@ void FillFallbackCheckerboard(FontImage& font);
 // perror when the file cannot be opened. Width and height are set from the header.
 void LoadFontImage(FontImage& font, const char* path, int32_t* width, int32_t* height);
 
+// Start-up's font: reset, the checkerboard, then the file at path read over it.
+void LoadFontOverCheckerboard(FontImage& font, const char* path);
+
 // The same from a file's bytes already in memory; the file reader shares all but the reading.
 void LoadFontImageFromBytes(FontImage& font, const uint8_t* data, size_t size, int32_t* width,
                             int32_t* height);

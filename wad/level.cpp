@@ -125,14 +125,19 @@ void LoadFromSource(Level& level, const WadSource& source, const char* path, con
     level.status = anyFound ? LevelStatus::kLoaded : LevelStatus::kNoSuchMap;
 }
 
+// The file's bytes in memory, or the file opened for reading; false when it cannot be opened.
+bool OpenLevelFile(const LevelFile& file, WadSource& source) {
+    if (!file.image) return OpenWadFile(file.path, source);
+    source = WadSourceOf(*file.image);
+    return true;
+}
+
 }  // namespace
 
 void LoadLevel(Level& level, const LevelFile& file, const char* mapName, MarkerSearch search) {
     FreeLevel(level);
     WadSource source;
-    if (file.image) {
-        source = WadSourceOf(*file.image);
-    } else if (!OpenWadFile(file.path, source)) {
+    if (!OpenLevelFile(file, source)) {
         ReportForEachLookup("Unable to open " + std::string(file.path) + "\n");
         level.status = LevelStatus::kUnreadable;
         return;
@@ -148,8 +153,7 @@ void LoadLevel(Level& level, int32_t mapIndex, const char* wadPath) {
 
 WadDirectory ReadLevelFileDirectory(const LevelFile& file) {
     WadSource source;
-    if (file.image) source = WadSourceOf(*file.image);
-    else if (!OpenWadFile(file.path, source)) return {};
+    if (!OpenLevelFile(file, source)) return {};
     WadDirectory directory = ReadWadDirectory(source);
     CloseWadSource(source);
     return directory;

@@ -4,14 +4,16 @@
 #pragma once
 #include <cstdint>
 
+#include "wad/wad_image.h"
+
 struct Int16LE {
     uint8_t bytes[2];
-    operator int16_t() const { return int16_t(uint16_t(bytes[0] | bytes[1] << 8)); }
+    operator int16_t() const { return int16_t(ReadUInt16(bytes)); }
 };
 
 struct UInt16LE {
     uint8_t bytes[2];
-    operator uint16_t() const { return uint16_t(bytes[0] | bytes[1] << 8); }
+    operator uint16_t() const { return ReadUInt16(bytes); }
 };
 
 struct MapVertex {

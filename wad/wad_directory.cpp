@@ -104,11 +104,7 @@ bool LumpInsideFile(const WadDirectory& directory, const LumpEntry& lump) {
     return uint64_t(lump.filePos) + lump.size <= directory.fileSize;
 }
 
-int32_t FindMapMarker(const WadDirectory& directory, const char* mapName) {
-    for (int32_t i = 0; i < LumpCount(directory); ++i)
-        if (std::strstr(mapName, LumpAt(directory, i).name)) return i;
-    return -1;
-}
+int32_t FindMapMarker(const WadDirectory& directory, const char* mapName) { return FindLump(directory, 0, mapName); }
 
 int32_t FindLump(const WadDirectory& directory, int32_t marker, const char* lumpName) {
     if (marker < 0) return -1;

@@ -61,7 +61,7 @@ EMSCRIPTEN_KEEPALIVE const char* wadscope_maps() {
 // (an empty mapName: no --map). "" when the viewer runs, else a one-line problem.
 EMSCRIPTEN_KEEPALIVE const char* wadscope_start(const char* mapName, int fit) {
     page.running = false;
-    if (!page.image) return Hand("cannot read level file " + page.fileName);
+    if (!page.image) return Hand(LevelProblem(LevelStatus::kUnreadable, page.fileName, ""));
     LevelFile file{page.fileName.c_str(), page.image};
     CommandLine commandLine{file.path, *mapName ? mapName : nullptr, fit != 0, false};
     StartMap start;
@@ -82,15 +82,8 @@ EMSCRIPTEN_KEEPALIVE const char* wadscope_start(const char* mapName, int fit) {
 // "" when the map shown has loaded, else why not in one line (the load has
 // printed its own reasons on standard output).
 EMSCRIPTEN_KEEPALIVE const char* wadscope_level_problem() {
-    if (!page.running || page.viewer.level.status == LevelStatus::kLoaded) return Hand("");
-    std::string map = ShownMapName(page.viewer);
-    switch (page.viewer.level.status) {
-        case LevelStatus::kNotDoomFormat:
-            return Hand(map + " of " + page.fileName + " is not in a format Wadscope reads");
-        case LevelStatus::kNoSuchMap: return Hand(page.fileName + " has no map " + map);
-        case LevelStatus::kInvalid: return Hand(page.fileName + " is not a WAD file");
-        default: return Hand("cannot read level file " + page.fileName);
-    }
+    if (!page.running) return Hand("");
+    return Hand(LevelProblem(page.viewer.level.status, page.fileName, ShownMapName(page.viewer)));
 }
 
 // The map shown ("" when the viewer does not run) and the window's title for it.

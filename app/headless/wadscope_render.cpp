@@ -142,15 +142,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
 
 // The load's messages have been printed on standard output; say in one line why we stop.
 bool LevelLoaded(const Level& level, const char* wadPath, const std::string& map) {
-    switch (level.status) {
-        case LevelStatus::kLoaded: return true;
-        case LevelStatus::kUnreadable: std::fprintf(stderr, "wadscope-render: cannot read level file %s\n", wadPath); break;
-        case LevelStatus::kInvalid: std::fprintf(stderr, "wadscope-render: %s is not a WAD file\n", wadPath); break;
-        case LevelStatus::kNoSuchMap: std::fprintf(stderr, "wadscope-render: %s has no map %s\n", wadPath, map.c_str()); break;
-        case LevelStatus::kNotDoomFormat:
-            std::fprintf(stderr, "wadscope-render: %s of %s is not in a format Wadscope reads\n", map.c_str(), wadPath);
-            break;
-    }
+    if (level.status == LevelStatus::kLoaded) return true;
+    std::fprintf(stderr, "wadscope-render: %s\n", LevelProblem(level.status, wadPath, map).c_str());
     return false;
 }
 
@@ -178,10 +171,10 @@ int RenderShot(Viewer& viewer, const Options& options, uint32_t* pixels, const s
 // --map all: the file read once, then every map as a run of its own, as many
 // at a time as there are cores (up to four).
 int RenderAllMaps(const Options& options) {
-    const char* wadPath = options.commandLine.wadPath ? options.commandLine.wadPath : kDefaultWadPath;
+    const char* wadPath = LevelFileOf(options.commandLine).path;
     WadImage* image = LoadWadImage(wadPath, nullptr);
     if (!image) {
-        std::fprintf(stderr, "wadscope-render: cannot read level file %s\n", wadPath);
+        std::fprintf(stderr, "wadscope-render: %s\n", LevelProblem(LevelStatus::kUnreadable, wadPath, "").c_str());
         return 1;
     }
     LevelFile file{wadPath, image};
@@ -200,10 +193,7 @@ int RenderAllMaps(const Options& options) {
     std::vector<std::string> maps = ListMaps(ReadLevelFileDirectory(file));
     // The font is read once; the runs only read it.
     FontImage font{};
-    ResetFontImage(font);
-    FillFallbackCheckerboard(font);
-    int32_t fontWidth = 0, fontHeight = 0;
-    LoadFontImage(font, options.fontPath.c_str(), &fontWidth, &fontHeight);
+    LoadFontOverCheckerboard(font, options.fontPath.c_str());
 
     bool progress = isatty(STDERR_FILENO);
     std::mutex reporting;  // guards next, failed and the progress line
@@ -257,7 +247,7 @@ int main(int argc, char** argv) {
         return status;
     }
     FramePixels frame(size_t(options.width) * size_t(options.height));
-    LevelFile file{options.commandLine.wadPath ? options.commandLine.wadPath : kDefaultWadPath, nullptr};
+    LevelFile file = LevelFileOf(options.commandLine);
     StartMap start;
     std::string problem;
     if (options.tableRow >= 0) {

@@ -149,18 +149,17 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     if (commandLine.help) {
-        std::printf("usage: wadscope [--wad PATH] [--map NAME] [--fit]\n\n"
-                    "The Wadscope viewer in a window of its own. With no option it opens DOOM1.WAD\n"
+        std::printf("%sThe Wadscope viewer in a window of its own. With no option it opens DOOM1.WAD\n"
                     "and font.bmp in the working directory on E1M1, as always (with no font.bmp\n"
                     "there, the installed %s/font.bmp).\n\n%s",
-                    kInstalledFontFolder, kSharedOptionsHelp);
+                    kViewerUsage, kInstalledFontFolder, kSharedOptionsHelp);
         return 0;
     }
     if (commandLine.version) {
         std::printf("%s\n", VersionLine("wadscope").c_str());
         return 0;
     }
-    LevelFile wadFile{commandLine.wadPath ? commandLine.wadPath : kDefaultWadPath, nullptr};
+    LevelFile wadFile = LevelFileOf(commandLine);
     StartMap start;
     if (!ChooseStartMap(commandLine, wadFile, start, problem)) {
         std::fprintf(stderr, "wadscope: %s\n", problem.c_str());

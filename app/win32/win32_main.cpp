@@ -148,9 +148,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     std::string problem;
     if (!ParseCommandLine(__argc, __argv, commandLine, problem)) return Tell("wadscope: " + problem, 2);
     if (commandLine.help)
-        return Tell(std::string("usage: wadscope [--wad PATH] [--map NAME] [--fit]\n\n") + kSharedOptionsHelp, 0);
+        return Tell(std::string(kViewerUsage) + kSharedOptionsHelp, 0);
     if (commandLine.version) return Tell(VersionLine("wadscope"), 0);
-    startFile = {commandLine.wadPath ? commandLine.wadPath : kDefaultWadPath, nullptr};
+    startFile = LevelFileOf(commandLine);
     if (!ChooseStartMap(commandLine, startFile, startMap, problem)) return Tell("wadscope: " + problem, 1);
     fontPath = ChooseFontPath(ProgramFolder());
 

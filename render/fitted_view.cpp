@@ -12,14 +12,16 @@ namespace {
 // single-precision rounding moves a point on any real map.
 constexpr double kSlack = 0.25;
 
+// The pixels between the margins, less the slack at both ends.
+double Room(int32_t size, int32_t margin) { return double(size - 2 * margin) - 2 * kSlack; }
+
 struct Extent {
     int32_t low, high;
 };
 
 // The offset that centres the extent between the margins (the transform is (v + offset) * scale / 10).
 float CentringOffset(const Extent& extent, double pixelsPerUnit, int32_t margin, int32_t size) {
-    double room = double(size - 2 * margin) - 2 * kSlack;
-    double unused = std::max(room - double(extent.high - extent.low) * pixelsPerUnit, 0.0);
+    double unused = std::max(Room(size, margin) - double(extent.high - extent.low) * pixelsPerUnit, 0.0);
     return float((double(margin) + kSlack + unused / 2) / pixelsPerUnit - double(extent.low));
 }
 
@@ -42,7 +44,7 @@ MapView FitMapView(const std::vector<MapVertex>& vertexes, int32_t width, int32_
     double pixelsPerUnit = 0;
     for (auto [extent, size] : {std::pair{x, width}, {y, height}}) {
         if (extent.high == extent.low) continue;
-        double fits = std::max(double(size - 2 * margin) - 2 * kSlack, 0.0) / double(extent.high - extent.low);
+        double fits = std::max(Room(size, margin), 0.0) / double(extent.high - extent.low);
         pixelsPerUnit = pixelsPerUnit == 0 ? fits : std::min(pixelsPerUnit, fits);
     }
     if (pixelsPerUnit <= 0) pixelsPerUnit = 1;  // a single point, or no room at all

@@ -4,6 +4,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../tools/require.sh"
 require Xvfb xvfb
 require import imagemagick
 require compare imagemagick
+require xdotool xdotool
 work=$(mktemp -d /tmp/wadscope-e2e.XXXXXX) xvfb_pid='' viewer_pid=''
 fail() {
   echo "FAIL: $*"
@@ -34,6 +35,17 @@ start_display() {
   done
   [[ -s $work/display ]] || fail "cannot start Xvfb"
   export DISPLAY=":$(<"$work/display")"
+}
+
+# start_viewer TITLE COMMAND...: starts the viewer and waits up to a minute for its window.
+start_viewer() {
+  local title=$1
+  shift
+  "$@" >"$work/viewer.log" 2>&1 &
+  viewer_pid=$!
+  window=$(timeout 60 xdotool search --sync --onlyvisible --name "^$title\$" | head -n 1)
+  [[ -n $window ]] || fail "no window titled $title"
+  xdotool windowfocus --sync "$window" 2>/dev/null
 }
 
 # same_picture LABEL WINDOW WIDTHxHEIGHT RENDER_OPTIONS...: the window shows wadscope-render's

@@ -17,15 +17,6 @@ export SDL_VIDEODRIVER=x11
 # SDL writes the Motif decoration hints only once the atom exists, as under any window manager.
 xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0
 
-start() {  # TITLE OPTIONS...: starts the viewer and waits for its window
-  local title=$1
-  shift
-  "$viewer" "$@" >viewer.log 2>&1 &
-  viewer_pid=$!
-  window=$(timeout 10 xdotool search --sync --onlyvisible --name "^$title\$" | head -n 1)
-  [[ -n $window ]] || fail "no window titled $title"
-  xdotool windowfocus --sync "$window"
-}
 size() { xwininfo -id "$window" | awk '/Width:/ {w = $NF} /Height:/ {h = $NF} END {print w "x" h}'; }
 place() { xwininfo -id "$window" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {print x "," $NF}'; }
 decorations() {  # the decorations field of the window's Motif hints
@@ -39,7 +30,7 @@ expect_style() {  # DECORATIONS WHAT: borderless (0x0) or not (0x1), at the top 
   fail "$2: decorations $(decorations) at $(place)"
 }
 
-start Wadscope3D
+start_viewer Wadscope3D "$viewer"
 same_picture start "$window" "$(size)" --font font.bmp
 [[ $(decorations) == 0x1 ]] || fail "the window does not start with a border"
 keys="Right Right Up Up Up Space Ctrl F1 KeypadPlus PageDown"
@@ -57,7 +48,7 @@ expect_exit 0 "a quit request"
 
 # Another file and map: file mode, the map and the file in the title, fitted views.
 options=(--wad /usr/share/games/doom/freedm.wad --map map03)
-start "Wadscope3D - MAP03 - freedm.wad" "${options[@]}"
+start_viewer "Wadscope3D - MAP03 - freedm.wad" "$viewer" "${options[@]}"
 same_picture file-mode "$window" "$(size)" --font font.bmp "${options[@]}"
 xdotool key --delay 30 KP_Add Up Up
 timeout 5 xdotool search --sync --name '^Wadscope3D - MAP04 - freedm.wad$' >/dev/null || fail "no MAP04 in the title"

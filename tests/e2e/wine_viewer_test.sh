@@ -52,15 +52,6 @@ probe_until() {  # TEST
   done
   fail "the window of class Wadscope3D: '$line' does not pass $1"
 }
-start() {  # TITLE OPTIONS...
-  local title=$1
-  shift
-  wine "$exe" "$@" >"$work/viewer.log" 2>&1 &
-  viewer_pid=$!
-  window=$(timeout 60 xdotool search --sync --name "^$title\$" | head -1)
-  [[ -n $window ]] || fail "no window titled $title"
-  xdotool windowfocus --sync "$window" 2>/dev/null
-}
 send() { xdotool windowfocus --sync "$window" 2>/dev/null; xdotool key --window "$window" "$@"; }
 
 if [[ -z $run ]]; then
@@ -68,7 +59,7 @@ if [[ -z $run ]]; then
   mkdir "$run" && ln -s "$wad" "$run/DOOM1.WAD" && cp "$font" "$run/font.bmp"
 fi
 cd "$run" || fail "cannot enter $run"
-start Wadscope3D
+start_viewer Wadscope3D wine "$exe"
 probe_until '[[ $title == Wadscope3D ]] && (( (style & 0x00CF0000) == 0x00CF0000 ))'
 first_client=$client first_outer=$outer
 pass "class and title Wadscope3D, an overlapped window, client area $client"
@@ -90,7 +81,7 @@ send alt+F4  # WM_CLOSE through DefWindowProc
 expect_exit 0 "Alt+F4"
 
 # Another file and map: file mode, the map and the file in the title.
-start "Wadscope3D - MAP03 - freedm.wad" --wad /usr/share/games/doom/freedm.wad --map map03
+start_viewer "Wadscope3D - MAP03 - freedm.wad" wine "$exe" --wad /usr/share/games/doom/freedm.wad --map map03
 probe_until '[[ $title == "Wadscope3D - MAP03 - freedm.wad" ]]'
 same_picture file-mode "$window" "$client" --wad /usr/share/games/doom/freedm.wad --map map03 --font "$font"
 send alt+F4

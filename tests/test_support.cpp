@@ -148,7 +148,7 @@ std::vector<uint32_t> ReadPng(const std::string& path, int32_t& width, int32_t& 
     if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
     image.format = PNG_FORMAT_RGB;
     std::vector<uint8_t> bytes(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) return {};
+    if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr) || image.warning_or_error) return {};
     width = int32_t(image.width), height = int32_t(image.height);
     std::vector<uint32_t> pixels;
     for (size_t i = 0; i + 2 < bytes.size(); i += 3) pixels.push_back(uint32_t(bytes[i]) << 16 | bytes[i + 1] << 8 | bytes[i + 2]);

@@ -67,7 +67,7 @@ std::pair<std::string, std::vector<uint32_t>> RenderSmall(const Level& level, ui
 Bytes ReadFileBytes(const std::string& path);  // empty when it cannot be read
 void WriteFile(const std::string& path, const Bytes& bytes);
 std::string WriteTempFile(const std::string& name, const Bytes& bytes);  // a file of this process alone; its path
-std::vector<uint32_t> ReadPng(const std::string& path, int32_t& width, int32_t& height);  // 0x00RRGGBB
+std::vector<uint32_t> ReadPng(const std::string& path, int32_t& width, int32_t& height);  // 0x00RRGGBB; none on a warning
 std::string FreedoomPath();  // fails the test when Freedoom is missing
 std::string FontPath();      // the repository's font
 

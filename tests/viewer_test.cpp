@@ -2,14 +2,11 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <random>
 
-#include "app/font_path.h"
 #include "app/headless/png_file.h"
 #include "app/key_commands.h"
 #include "render/fitted_view.h"
@@ -232,8 +229,8 @@ TEST_F(RenderCommandTest, EveryMapOfTheFileInOneRun) {
     EXPECT_EQ(err, "wadscope-render: cannot read level file huge.wad\n");
 }
 
-// Every pixel comes back, indexed (at most 256 colours) or RGB, with exactly one filtered row per row of the
-// frame; a write that fails is reported.
+// Every pixel comes back, indexed (at most 256 colours) or RGB, with no warning from libpng (such as
+// image data past the last row); a write that fails is reported.
 TEST(PngFile, WritesEveryPixelBackAndReportsFailedWrites) {
     constexpr int32_t kWidth = 199, kHeight = 157;  // RGB rows that fill more than one 64 KiB chunk
     std::minstd_rand random(1);
@@ -250,30 +247,10 @@ TEST(PngFile, WritesEveryPixelBackAndReportsFailedWrites) {
         std::vector<uint32_t> read = ReadPng(path, width, height);
         for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
         EXPECT_EQ(std::tuple(width, height, read == pixels), std::tuple(kWidth, kHeight, true)) << colours;
-        Bytes file = ReadFileBytes(path), stream, rows(2 * kHeight * (1 + 3 * kWidth));
-        for (size_t at = 8, length; at + 8 <= file.size(); at += 12 + length) {
-            length = size_t(file[at]) << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3];
-            if (std::memcmp(&file[at + 4], "IDAT", 4) == 0) stream.insert(stream.end(), file.begin() + at + 8, file.begin() + at + 8 + length);
-        }
-        uLongf size = rows.size();
-        ASSERT_EQ(uncompress(rows.data(), &size, stream.data(), stream.size()), Z_OK);
-        EXPECT_EQ(std::pair(int(file[25]), size_t(size)), std::pair(colours <= 256 ? 3 : 2, size_t(kHeight * (1 + (colours <= 256 ? 1 : 3) * kWidth))));
+        EXPECT_EQ(int(ReadFileBytes(path)[25]), colours <= 256 ? 3 : 2) << "the colour type: indexed or RGB";
         std::filesystem::remove(path);
     }
     std::vector<uint32_t> pixels(16, 0);
     EXPECT_FALSE(WritePng("/dev/full", {4, 4, pixels.data()}));
     EXPECT_FALSE(WritePng("/nonexistent/frame.png", {4, 4, pixels.data()}));
-}
-
-// The working directory's font.bmp first, then the installed copy, else font.bmp for the usual message.
-TEST_F(RenderCommandTest, FontFromTheWorkingDirectoryThenTheInstalledFolder) {
-    std::filesystem::path before = std::filesystem::current_path(), installed = dir + "installed";
-    std::filesystem::current_path(dir), std::filesystem::remove("font.bmp");
-    std::filesystem::create_directory(installed);
-    EXPECT_EQ(ChooseFontPath(installed.string()), "font.bmp");
-    WriteFile(installed / "font.bmp", {'B', 'M'});
-    EXPECT_EQ(std::pair(ChooseFontPath(installed.string()), ChooseFontPath("")), std::pair(installed.string() + "/font.bmp", std::string("font.bmp")));
-    WriteFile("font.bmp", {'B', 'M'});
-    EXPECT_EQ(ChooseFontPath(installed.string()), "font.bmp");
-    std::filesystem::current_path(before);
 }

@@ -99,6 +99,7 @@ TEST(FastPath, WallsBesideColumnsKeptAlready) {
         {"runs one row above the wall's", {{0, kWidth, 0, kCentre - 256 - 2}}, low},
         {"runs touching the wall's", {{0, kWidth, kCentre + 256 + 1, kRows - 1}}, low},
         {"one-row runs apart from the wall's", {{0, kWidth, 5, 5}}, low},
+        {"a wall past both edges, taller towards the right", {}, {4, -3, 2, 3, 2}},
         // Column 50 from the top row to the bottom one, spilling rows 1000 on into column 51 (and the
         // steep wall there rows 540 to 560).
         {"a spill into a column whose run the next line touches", {{51, 52, 530, 545}}, steep},

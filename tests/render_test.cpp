@@ -140,10 +140,10 @@ TEST(RenderFrame, ThingMarkers) {
 }
 
 // Status line, linedefs, markers and the viewpoint box, placed by the map transform (x / 2 + 4, y / 2 + 20);
-// the first frame takes the player start (60, 20) facing 90 degrees.
+// the first frame takes the player start (60, 20) facing 90 degrees, not the thing before it.
 TEST(RenderFrame, ComposesTheOverheadMapAndTakesThePlayerStart) {
     TestMap map;
-    map.vertexes = {{0, 0}, {100, 80}}, map.linedefs = {{0, 1, 0, -1}}, map.things = {{60, 20, 90, 1}, {0, 60, 0, 3004}}, map.subsectors = {{0, 0}};
+    map.vertexes = {{0, 0}, {100, 80}}, map.linedefs = {{0, 1, 0, -1}}, map.things = {{0, 60, 0, 3004}, {60, 20, 90, 1}}, map.subsectors = {{0, 0}};
     Level level;
     LoadLevelFromBytes(level, BuildWad(BuildMapLumps(map)));
     level.scale = 5, level.offsetX = 8, level.offsetY = 40;
@@ -204,7 +204,7 @@ TEST(MalformedMap, BrokenRecordsAreSkippedAndTheRestIsDrawn) {
         {"subsector starting before the array", Subsector(7, -3), asIs, "", true},
         {"subsector with a negative seg count", Subsector(-4, 0), noWalls, "", false},
         {"node child naming a subsector beyond the array", LeftChild(0x8007), asIs, fail, true},
-        {"node child beyond the nodes", LeftChild(5), asIs, "", true},
+        {"node child one past the nodes", LeftChild(1), asIs, "", true},
         {"node pointing at itself", LeftChild(0), asIs, "", true},
         {"two nodes pointing at each other",
          [](TestMap& m) { m.nodes.push_back(m.nodes[0]), m.nodes[0].leftChild = 1, m.nodes[1].leftChild = 0; }, asIs, "", true},

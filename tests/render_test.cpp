@@ -157,6 +157,9 @@ TEST(RenderFrame, ComposesTheOverheadMapAndTakesThePlayerStart) {
     DrawRect(expected.framebuffer, 28, 24, 40, 36, 0x0000FF);
     EXPECT_TRUE(frame == expected);
     EXPECT_EQ(std::tuple(viewer.playerX, viewer.playerY, viewer.angle, viewer.playerStartPending), std::tuple(34.0f, 30.0f, 1.57079637f, 0));
+    viewer.playerX = 1;  // later frames leave the viewpoint alone
+    RenderFrame(frame.framebuffer, level, viewer, font, statusLine);
+    EXPECT_EQ(viewer.playerX, 1.0f);
 }
 
 namespace {

@@ -23,18 +23,14 @@ cleanup() {
 trap cleanup EXIT
 trap "exit 1" INT TERM
 
-# Xvfb takes the first free display number and writes it once it listens: lock
+# Xvfb takes the first free display number and writes it to the pipe once it listens: lock
 # files cannot tell in a chroot, whose /tmp is its own while X's abstract sockets are the machine's.
 start_display() {
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  local display=''
+  read -r -t 5 display < <(exec Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>&1 >"$work/xvfb.log" 2>&1)
   xvfb_pid=$!
-  for _ in {1..50}; do
-    [[ -s $work/display ]] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  [[ -s $work/display ]] || fail "cannot start Xvfb"
-  export DISPLAY=":$(<"$work/display")"
+  [[ -n $display ]] || fail "cannot start Xvfb"
+  export DISPLAY=":$display"
 }
 
 # start_viewer TITLE COMMAND...: starts the viewer and waits up to a minute for its window.
@@ -66,8 +62,7 @@ same_picture() {
 
 # Waits up to 20 seconds for the viewer to end, and checks its exit code.
 expect_exit() {  # EXIT_CODE WHAT
-  for _ in {1..100}; do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.2; done
-  kill -0 "$viewer_pid" 2>/dev/null && fail "$2: the viewer still runs"
+  timeout 20 tail --pid="$viewer_pid" -s 0.2 -f /dev/null || fail "$2: the viewer still runs"
   wait "$viewer_pid"
   local status=$?
   viewer_pid=''

@@ -19,9 +19,8 @@ xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0
 
 size() { xwininfo -id "$window" | awk '/Width:/ {w = $NF} /Height:/ {h = $NF} END {print w "x" h}'; }
 place() { xwininfo -id "$window" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {print x "," $NF}'; }
-decorations() {  # the decorations field of the window's Motif hints
-  xprop -id "$window" _MOTIF_WM_HINTS | awk -F'[=,] *' 'NF >= 4 {print $4; exit}'
-}
+# The decorations field of the window's Motif hints.
+decorations() { xprop -id "$window" _MOTIF_WM_HINTS | awk -F'[=,] *' 'NF >= 4 {print $4; exit}'; }
 expect_style() {  # DECORATIONS WHAT: borderless (0x0) or not (0x1), at the top left
   for _ in {1..20}; do
     [[ $(decorations) == "$1" && $(place) == 0,0 ]] && return

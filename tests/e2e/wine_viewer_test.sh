@@ -68,14 +68,12 @@ keys="Right Up*3 Space Ctrl F1 KeypadPlus"
 send Right Up Up Up space Control_L F1 KP_Add
 same_picture keys "$window" "$client" --wad "$wad" --font "$font" --keys "$keys"
 send Escape
-probe_until '(( (style & 0x00C00000) == 0 && (exstyle & 8) ))' && [[ $place == 0,0 && $outer == "$first_client" ]] ||
-  fail "the first Escape: style $style exstyle $exstyle at $place, $outer"
+probe_until '(( (style & 0x00C00000) == 0 && (exstyle & 8) )) && [[ $place == 0,0 && $outer == "$first_client" ]]'
 pass "the first Escape: borderless, topmost, at 0,0, the same client area"
 send Escape Left
 window=$(xdotool search --name '^Wadscope3D$' | head -1)  # a new X window for the new style
 same_picture escape "$window" "$client" --wad "$wad" --font "$font" --keys "$keys Escape Escape Left"
-probe_until '(( (style & 0x00CF0000) == 0x00CF0000 && (exstyle & 8) ))' && [[ $place == 0,0 && $outer == "$first_outer" ]] ||
-  fail "the second Escape: style $style exstyle $exstyle at $place, $outer"
+probe_until '(( (style & 0x00CF0000) == 0x00CF0000 && (exstyle & 8) )) && [[ $place == 0,0 && $outer == "$first_outer" ]]'
 pass "the second Escape: overlapped again around the same client area, topmost, at 0,0"
 send alt+F4  # WM_CLOSE through DefWindowProc
 expect_exit 0 "Alt+F4"

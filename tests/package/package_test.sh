@@ -31,7 +31,9 @@ shot() { "$render" --wad "$wad" --size 320x200 "$@" >/dev/null 2>>render.log; }
 shot found.png && shot --font "$source/assets/font.bmp" given.png && shot --font none.bmp checkerboard.png ||
   fail "wadscope-render: $(cat render.log)"
 cmp -s found.png given.png && ! cmp -s found.png checkerboard.png || fail "the shot without font.bmp here is not drawn with the installed font"
-pass "a shot from a folder without font.bmp equals one with the font given, not the checkerboard"
+: >font.bmp  # the working directory's font.bmp comes before the installed one, even when it holds nothing
+shot here.png && cmp -s here.png checkerboard.png || fail "the shot with an empty font.bmp here is not drawn over the checkerboard"
+pass "a shot from a folder without font.bmp equals one with the font given; font.bmp here comes first"
 
 desktop=/usr/share/applications/wadscope.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate $desktop"

@@ -34,9 +34,10 @@ struct KeyTest : testing::Test {
     ~KeyTest() override { CloseViewer(viewer), std::filesystem::remove(path); }
 
     void Start(StartMap start = {}) {
-        testing::internal::CaptureStdout();
+        testing::internal::CaptureStdout(), testing::internal::CaptureStderr();
         StartViewer(viewer, LevelFile{path.c_str(), nullptr}, start, "/nonexistent/font.bmp");
         printed = testing::internal::GetCapturedStdout();
+        testing::internal::GetCapturedStderr();  // the missing font's line
     }
     Viewer& Press(uint32_t key, int32_t times = 1) { while (times-- > 0) ApplyKeyCommand(viewer, nullptr, key); return viewer; }
     auto Limits(uint32_t key) { return std::tuple{Press(key).level.maxDepth, viewer.level.maxDraw, int(viewer.level.drawFarSides)}; }
@@ -51,9 +52,7 @@ struct KeyTest : testing::Test {
 }  // namespace
 
 TEST_F(KeyTest, CommandsFromTheStartValues) {
-    testing::internal::CaptureStderr();
     Start();
-    testing::internal::GetCapturedStderr();
     EXPECT_EQ(Settings(), std::tuple(50.0f, 50.0f, 0.0f, 0, 0, 0, 1, 2.5f, 1180.0f, 4880.0f, 100, 250, 1));
     EXPECT_EQ(printed.substr(0, 17), "Invalid WAD file\n");
     auto before = Settings();  // Escape too changes nothing without a window

@@ -178,7 +178,8 @@ struct RenderCommandTest : testing::Test {
 
 TEST_F(RenderCommandTest, ArgumentErrorsExitTwoLevelAndOutputFailuresOne) {
     for (const char* arguments : {"--size 0x10 out.png", "--size 16385x10 out.png", "--size 10x out.png", "--frobnicate out.png", "",
-                                  "--keys Jump out.png", "--keys 'Up*0' out.png", "--keys 256 out.png", "--keys 'Up*18446744073709551617' out.png", "out.png --size", "one.png two.png"}) {
+                                  "--keys Jump out.png", "--keys 'Up*0' out.png", "--keys 256 out.png", "out.png --size", "one.png two.png",
+                                  "--keys 'Up*18446744073709551617' out.png"}) {  // a count that would wrap
         EXPECT_EQ((std::pair{Run(arguments), out}), std::pair(2, std::string())) << arguments;
         size_t eol = err.find('\n');  // one error line, then the usage line
         EXPECT_TRUE(err.starts_with("wadscope-render: ") && !err.compare(eol + 1, 22, "usage: wadscope-render") &&

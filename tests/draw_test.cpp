@@ -84,21 +84,6 @@ TEST_P(FontTest, FilesOfEveryKindStayInsideTheirPixels) {
     EXPECT_EQ(Draw("A", 16), expected);
 }
 
-// A missing file is reported through perror and leaves the checkerboard, which shows each character as a
-// square, white where c mod 16 is 4 to 7 or 12 to 15.
-TEST(FontImage, AMissingFileLeavesTheCheckerboard) {
-    FontImage font{};
-    ResetFontImage(font), FillFallbackCheckerboard(font);
-    int32_t width = -7, height = -7;
-    testing::internal::CaptureStderr();
-    LoadFontImage(font, "/nonexistent/font.bmp", &width, &height);
-    EXPECT_EQ(std::tuple(testing::internal::GetCapturedStderr().substr(0, 22), width, height), std::tuple("Unable to write file: ", -7, -7));
-    StatusLine line{"M0a4"};
-    std::vector<uint32_t> pixels(64 * 16);
-    DrawStatusText({64, 16, pixels.data()}, font, line);
-    for (int32_t k = 0; k < 4; ++k) EXPECT_EQ(pixels[15 * 64 + 16 * k + 7], k % 3 == 0 ? kWhite : 0) << line.text[k];
-}
-
 TEST(StatusLine, FormatsLimitsAndTruncatedPosition) {
     StatusLine line{};
     FormatStatusLine(line, 1, -3, 52.9f, -0.7f);  // truncation toward zero, neither rounding nor floor

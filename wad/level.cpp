@@ -76,14 +76,17 @@ void ReportForEachLookup(const std::string& line) {
     for (int32_t k = 0; k < kLumpKinds; ++k) std::fputs(line.c_str(), stdout);
 }
 
+// The file cannot be read at all.
+void StopUnreadable(Level& level, const char* path) {
+    ReportForEachLookup("Unable to open " + std::string(path) + "\n");
+    level.status = LevelStatus::kUnreadable;
+}
+
 void LoadFromSource(Level& level, const WadSource& source, const char* path, const char* mapName,
                     MarkerSearch search) {
     WadDirectory directory = ReadWadDirectory(source);
     switch (directory.status) {
-        case DirectoryStatus::kUnreadable:
-            ReportForEachLookup("Unable to open " + std::string(path) + "\n");
-            level.status = LevelStatus::kUnreadable;
-            return;
+        case DirectoryStatus::kUnreadable: return StopUnreadable(level, path);
         case DirectoryStatus::kInvalid:
             ReportForEachLookup("Invalid WAD file\n");
             level.status = LevelStatus::kInvalid;
@@ -137,11 +140,7 @@ bool OpenLevelFile(const LevelFile& file, WadSource& source) {
 void LoadLevel(Level& level, const LevelFile& file, const char* mapName, MarkerSearch search) {
     FreeLevel(level);
     WadSource source;
-    if (!OpenLevelFile(file, source)) {
-        ReportForEachLookup("Unable to open " + std::string(file.path) + "\n");
-        level.status = LevelStatus::kUnreadable;
-        return;
-    }
+    if (!OpenLevelFile(file, source)) return StopUnreadable(level, file.path);
     LoadFromSource(level, source, file.path, mapName, search);
     CloseWadSource(source);
 }

@@ -88,6 +88,21 @@ bool Deflate(z_stream& stream, PngWriter& png, std::vector<uint8_t>& output, con
     }
 }
 
+// A row's bytes: its palette indexes, or without a palette red, green and blue.
+void PackRow(std::span<const uint32_t> row, Palette* palette, uint8_t* out) {
+    if (!palette) {
+        for (uint32_t pixel : row) *out++ = uint8_t(pixel >> 16), *out++ = uint8_t(pixel >> 8), *out++ = uint8_t(pixel);
+        return;
+    }
+    uint32_t lastColour = ~0u;  // the pictures are long runs of one colour
+    uint8_t lastIndex = 0;
+    for (uint32_t pixel : row) {
+        uint32_t colour = pixel & 0xFFFFFF;
+        if (colour != lastColour) lastColour = colour, lastIndex = uint8_t(palette->IndexOf(colour));
+        *out++ = lastIndex;
+    }
+}
+
 }  // namespace
 
 bool WritePng(const char* path, const Framebuffer& framebuffer) {
@@ -127,18 +142,7 @@ bool WritePng(const char* path, const Framebuffer& framebuffer) {
         if (RowRepeats(framebuffer, int32_t(y))) {
             std::fill(filtered.begin() + 1, filtered.end(), 0);  // the row above is still in `above`
         } else {
-            std::span<const uint32_t> row(framebuffer.pixels + size_t(y) * width, width);
-            uint8_t* out = current.data();
-            uint32_t lastColour = ~0u;
-            uint8_t lastIndex = 0;
-            for (uint32_t pixel : row) {
-                if (!indexed) {
-                    *out++ = uint8_t(pixel >> 16), *out++ = uint8_t(pixel >> 8), *out++ = uint8_t(pixel);
-                    continue;
-                }
-                if ((pixel & 0xFFFFFF) != lastColour) lastColour = pixel & 0xFFFFFF, lastIndex = uint8_t(palette.IndexOf(lastColour));
-                *out++ = lastIndex;
-            }
+            PackRow({framebuffer.pixels + size_t(y) * width, width}, indexed ? &palette : nullptr, current.data());
             for (size_t k = 0; k < rowBytes; ++k) filtered[1 + k] = uint8_t(current[k] - above[k]);
             above.swap(current);
         }

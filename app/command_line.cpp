@@ -1,9 +1,10 @@
 #include "app/command_line.h"
 
-#include <cstring>
-
 #include "app/build_info.h"
-#include "wad/wad_directory.h"
+#include "app/key_table.h"
+#include "app/map_table.h"
+
+namespace {
 
 const char* const kSharedOptionsHelp =
     "  --wad PATH        level file (default DOOM1.WAD in the working directory)\n"
@@ -16,116 +17,126 @@ const char* const kSharedOptionsHelp =
 
 const char* const kViewerUsage = "usage: wadscope [--wad PATH] [--map NAME] [--fit]\n\n";
 
-std::string VersionLine(const char* program) { return std::string(program) + " " + kVersion; }
+const char* const kRenderUsage =
+    "usage: wadscope-render [--wad PATH] [--map NAME|INDEX|all] [--fit] [--font PATH] [--size WxH] "
+    "[--keys SCRIPT] OUTPUT.png|OUTDIR";
 
-OptionTaken TakeSharedOption(int argc, char** argv, int& index, CommandLine& commandLine, std::string& problem) {
-    std::string option = argv[index];
-    if (option == "--fit") {
-        commandLine.fit = true;
-    } else if (option == "--help" || option == "-h") {
-        commandLine.help = true;
-    } else if (option == "--version") {
-        commandLine.version = true;
-    } else if (option == "--wad" || option == "--map") {
-        if (index + 1 >= argc) {
-            problem = option + " needs a value";
-            return OptionTaken::kBad;
-        }
-        (option == "--wad" ? commandLine.wadPath : commandLine.mapName) = argv[++index];
-    } else {
-        return OptionTaken::kNotShared;
-    }
-    return OptionTaken::kYes;
-}
+Problem Bad(const std::string& line) { return {ProblemKind::kBadArgument, line}; }
 
-bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::string& problem) {
-    for (int index = 1; index < argc; ++index) {
-        switch (TakeSharedOption(argc, argv, index, commandLine, problem)) {
-            case OptionTaken::kYes: break;
-            case OptionTaken::kBad: return false;
-            case OptionTaken::kNotShared:
-                problem = std::string(argv[index]).rfind('-', 0) == 0 ? "unknown option '" + std::string(argv[index]) + "'"
-                                                                       : "unexpected argument '" + std::string(argv[index]) + "'";
-                return false;
-        }
-    }
+bool ParseDimension(const std::string& text, int32_t& value) {
+    uint32_t number = 0;
+    if (!ParseWholeNumber(text, 1, 16384, number)) return false;
+    value = int32_t(number);
     return true;
 }
 
-LevelFile LevelFileOf(const CommandLine& commandLine) {
-    return LevelFile{commandLine.wadPath ? commandLine.wadPath : kDefaultWadPath, nullptr};
+bool ParseSize(const std::string& text, Options& options) {
+    size_t x = text.find('x');
+    if (x == std::string::npos) return false;
+    return ParseDimension(text.substr(0, x), options.width) && ParseDimension(text.substr(x + 1), options.height);
 }
 
-std::string LevelProblem(LevelStatus status, const std::string& file, const std::string& map) {
-    switch (status) {
-        case LevelStatus::kLoaded: return "";
-        case LevelStatus::kInvalid: return file + " is not a WAD file";
-        case LevelStatus::kNoSuchMap: return file + " has no map " + map;
-        case LevelStatus::kNotDoomFormat: return map + " of " + file + " is not in a format Wadscope reads";
-        case LevelStatus::kUnreadable: break;
+// wadscope-render's own options and its output; a problem, or nothing when argv[index] was taken.
+std::optional<Problem> TakeRenderArgument(int argc, char** argv, int& index, Options& options) {
+    std::string argument = argv[index];
+    bool takesValue = argument == "--font" || argument == "--size" || argument == "--keys";
+    if (takesValue && index + 1 >= argc) return Bad(argument + " needs a value");
+    if (argument == "--font") {
+        options.fontPath = argv[++index];
+    } else if (argument == "--size") {
+        if (!ParseSize(argv[++index], options))
+            return Bad(std::string("bad --size '") + argv[index] + "' (expected WxH, each from 1 to 16384)");
+    } else if (argument == "--keys") {
+        Result<std::vector<ScriptStep>> script = ParseKeyScript(argv[++index]);
+        if (!script) return script.problem();
+        options.script.insert(options.script.end(), script->begin(), script->end());
+    } else if (argument.size() > 1 && argument[0] == '-') {
+        return Bad("unknown option '" + argument + "'");
+    } else if (options.outputPath) {
+        return Bad("more than one output file");
+    } else {
+        options.outputPath = argument;
     }
-    return "cannot read level file " + file;
+    return std::nullopt;
 }
 
-std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
-
-namespace {
-
-int32_t TableRowNamed(const std::string& name) {
-    for (const MapTableEntry& row : kMapTable)
-        if (name == row.name) return int32_t(&row - kMapTable);
-    return -1;
-}
-
-// What to do about a level file that cannot be read: for Freedoom's files, which Debian package brings them.
-std::string UnreadableFileProblem(const std::string& path) {
-    std::string problem = LevelProblem(LevelStatus::kUnreadable, path, "");
-    std::string name = FileNameOf(path);
-    const char* package = name == "freedm.wad" ? "freedm" : name.starts_with("freedoom") ? "freedoom" : nullptr;
-    if (package)
-        problem += std::string(": install Debian's ") + package + " package, or give --wad a level file of your own";
-    return problem;
-}
-
-std::string Joined(const std::vector<std::string>& names) {
-    std::string text;
-    for (const std::string& name : names) text += (text.empty() ? "" : " ") + name;
-    return text;
+// --map INDEX and --map all; a map named by a row's index is that row's name when fitted.
+void TakeRenderMap(Options& options) {
+    if (!options.mapName) return;
+    uint32_t row = 0;
+    options.allMaps = *options.mapName == "all";
+    if (!ParseWholeNumber(*options.mapName, 0, kMapCount - 1, row)) return;
+    if (options.fit)
+        options.mapName = kMapTable[row].name;
+    else
+        options.tableRow = int32_t(row);
 }
 
 }  // namespace
 
-bool ChooseStartMap(const CommandLine& commandLine, const LevelFile& file, StartMap& start, std::string& problem) {
-    start = {};
-    if (!commandLine.wadPath && !commandLine.mapName && !commandLine.fit) return true;
-    WadDirectory directory = ReadLevelFileDirectory(file);
-    switch (directory.status) {
-        case DirectoryStatus::kUnreadable: problem = UnreadableFileProblem(file.path); return false;
-        case DirectoryStatus::kInvalid: problem = LevelProblem(LevelStatus::kInvalid, file.path, ""); return false;
-        default: break;
-    }
-    std::vector<std::string> maps = ListMaps(directory);
-    if (maps.empty()) {
-        problem = std::string(file.path) + " has no maps";
-        return false;
-    }
-    int32_t entry = FindMapEntry(directory, commandLine.mapName ? commandLine.mapName : "E1M1");
-    bool found = entry >= 0;
-    if (!found && commandLine.mapName) {
-        problem = std::string(file.path) + " has no map " + commandLine.mapName + "; its maps: " + Joined(maps);
-        return false;
-    }
-    std::string name = found ? LumpAt(directory, entry).name : maps.front();
-    int32_t row = TableRowNamed(name);
-    if (row >= 0 && found && !commandLine.fit) {
-        start.mapIndex = row;
-        return true;
-    }
-    start.fileMaps = std::move(maps);
-    for (size_t k = 0; k < start.fileMaps.size(); ++k)
-        if (start.fileMaps[k] == name) {
-            start.mapIndex = int32_t(k);
-            break;
+std::string ProgramName(Program program) { return program == Program::kRender ? "wadscope-render" : "wadscope"; }
+
+std::string VersionLine(Program program) { return ProgramName(program) + " " + kVersion; }
+
+Result<Options> ParseArguments(Program program, int argc, char** argv) {
+    Options options;
+    for (int index = 1; index < argc; ++index) {
+        std::string argument = argv[index];
+        if (argument == "--fit") {
+            options.fit = true;
+        } else if (argument == "--help" || argument == "-h") {
+            options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
+        } else if (argument == "--wad" || argument == "--map") {
+            if (index + 1 >= argc) return Bad(argument + " needs a value");
+            (argument == "--wad" ? options.wadPath : options.mapName) = argv[++index];
+        } else if (program == Program::kRender) {
+            if (std::optional<Problem> problem = TakeRenderArgument(argc, argv, index, options)) return *problem;
+        } else {
+            return Bad(argument.rfind('-', 0) == 0 ? "unknown option '" + argument + "'"
+                                                   : "unexpected argument '" + argument + "'");
         }
-    return true;
+    }
+    if (program != Program::kRender || options.help || options.version) return options;
+    TakeRenderMap(options);
+    if (!options.outputPath) return Bad(options.allMaps ? "no output folder" : "no output file");
+    return options;
+}
+
+std::string HelpText(Program program, const std::string& installedFontFolder) {
+    switch (program) {
+        case Program::kWindowsViewer: return std::string(kViewerUsage) + kSharedOptionsHelp;
+        case Program::kViewer:
+            return std::string(kViewerUsage) +
+                   "The Wadscope viewer in a window of its own. With no option it opens DOOM1.WAD\n"
+                   "and font.bmp in the working directory on E1M1, as always (with no font.bmp\n"
+                   "there, the installed " + installedFontFolder + "/font.bmp).\n\n" + kSharedOptionsHelp;
+        case Program::kRender: break;
+    }
+    std::string text = std::string(kRenderUsage) + "\n\n" +
+                       "Renders one frame of the Wadscope viewer to an 8-bit RGB PNG: start-up as the\n"
+                       "window does it, a first frame, the key script, then the frame that is written.\n\n" +
+                       kSharedOptionsHelp +
+                       "  --map INDEX       0 to 8: a row of the built-in map table (E1M1 to E1M9)\n"
+                       "  --map all         every map of the file, each as a run of its own, into\n"
+                       "                    OUTDIR/NAME.png; the level file is read once\n"
+                       "  --font PATH       16 x 16 glyph atlas (default font.bmp in the working directory,\n"
+                       "                    or else the installed " + installedFontFolder + "/font.bmp)\n"
+                       "  --size WxH        framebuffer size, each from 1 to 16384 (default 800x600)\n"
+                       "  --keys SCRIPT     space-separated key presses: a key name or a decimal\n"
+                       "                    virtual-key code, optionally followed by *N for N presses,\n"
+                       "                    or the word 'frame' to compose a frame at that point\n\n"
+                       "Key names:";
+    for (const Key& key : Keys()) text += std::string(" ") + key.name;
+    return text + "\n";
+}
+
+std::string BadArgumentText(Program program, const std::string& problem) {
+    switch (program) {
+        case Program::kViewer: return "wadscope: " + problem + " (see wadscope --help)\n";
+        case Program::kWindowsViewer: return "wadscope: " + problem;
+        case Program::kRender: break;
+    }
+    return "wadscope-render: " + problem + "\n" + kRenderUsage + "\n";
 }

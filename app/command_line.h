@@ -1,56 +1,44 @@
-// The options the three programs share: --wad PATH, --map NAME, --fit, --help
-// and --version, and the map a run starts on.
+// The programs' command lines: the options every program takes (--wad, --map,
+// --fit, --help, --version), wadscope-render's own, and the texts of --help.
 #pragma once
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "wad/level.h"
+#include "app/key_script.h"
+#include "wad/result.h"
 
-struct CommandLine {
-    const char* wadPath = nullptr;  // null: DOOM1.WAD in the working directory
-    const char* mapName = nullptr;  // null: E1M1, or the file's first map when it has none
+// Which program reads the command line: they share the options, not all their texts.
+enum class Program {
+    kViewer,         // wadscope, in an SDL window
+    kWindowsViewer,  // wadscope.exe
+    kRender,         // wadscope-render
+};
+
+struct Options {
+    std::optional<std::string> wadPath{};  // none: DOOM1.WAD in the working directory
+    std::optional<std::string> mapName{};  // none: E1M1, or the file's first map when it has no E1M1
     bool fit = false;
     bool help = false;
     bool version = false;
+    // wadscope-render's own.
+    std::optional<std::string> fontPath{};  // none: the one ChooseFontPath finds
+    int32_t width = 800;
+    int32_t height = 600;
+    std::vector<ScriptStep> script{};
+    std::optional<std::string> outputPath{};
+    int32_t tableRow = -1;  // --map INDEX: a row of the built-in table, whatever the file holds
+    bool allMaps = false;   // --map all: every map of the file into the output folder
 };
 
-enum class OptionTaken { kYes, kNotShared, kBad };
+// The whole command line; a problem (kBadArgument) names the first thing that is wrong.
+Result<Options> ParseArguments(Program program, int argc, char** argv);
 
-// Takes argv[index] when it is one of the shared options, moving index past its
-// value. kBad comes with a one-line problem.
-OptionTaken TakeSharedOption(int argc, char** argv, int& index, CommandLine& commandLine, std::string& problem);
+// The text --help prints, and the line --version prints.
+std::string HelpText(Program program, const std::string& installedFontFolder);
+std::string VersionLine(Program program);
+std::string ProgramName(Program program);
 
-// The whole command line of a program with no other options: false with a
-// one-line problem when something in it is not one of them.
-bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::string& problem);
-
-// The map a run starts on. Table mode (no fileMaps) steps through the built-in
-// table's rows; file mode through the file's own maps, each in a fitted view.
-struct StartMap {
-    int32_t mapIndex = 0;                // a table row, or an index into fileMaps
-    std::vector<std::string> fileMaps;   // the file's maps in directory order; empty in table mode
-};
-
-// With no option: table mode on E1M1, as always. Otherwise reads the file's
-// directory: table mode when the map is one of the table's names and --fit is
-// not given, file mode else. False with a one-line problem when the file cannot
-// be read, has no maps, or has no map of that name (it lists the maps then).
-bool ChooseStartMap(const CommandLine& commandLine, const LevelFile& file, StartMap& start, std::string& problem);
-
-// The level file the options name: --wad, or DOOM1.WAD in the working directory.
-LevelFile LevelFileOf(const CommandLine& commandLine);
-
-// Why a load of the map from the file stopped, in one line; "" when it loaded.
-std::string LevelProblem(LevelStatus status, const std::string& file, const std::string& map);
-
-// The last part of a path, after its last / or \.
-std::string FileNameOf(const std::string& path);
-
-// The first line of the viewers' --help, and a blank line.
-extern const char* const kViewerUsage;
-
-// The usage lines of the shared options, for --help.
-extern const char* const kSharedOptionsHelp;
-
-// The one line --version answers: the program's name and the project's version.
-std::string VersionLine(const char* program);
+// How the program reports a bad argument: its name, the problem, and where to read more.
+std::string BadArgumentText(Program program, const std::string& problem);

@@ -1,64 +1,87 @@
-#include "app/key_commands.h"
-
+// What each key does, and the table that names them.
 #include <cmath>
+
+#include "app/key_table.h"
+#include "app/map_table.h"
+#include "app/session.h"
 
 namespace {
 
 // Reloads even when the clamp kept the index, and takes the map's view afresh.
-void ChangeMap(Viewer& viewer, int32_t mapIndex) {
-    int32_t last = viewer.fileMaps.empty() ? kMapCount - 1 : int32_t(viewer.fileMaps.size()) - 1;
-    viewer.state.mapIndex = mapIndex < 0 ? 0 : mapIndex > last ? last : mapIndex;
-    ShowCurrentMap(viewer);
+void StepMap(Session& session, int32_t step) {
+    int32_t last = session.fileMaps.empty() ? kMapCount - 1 : int32_t(session.fileMaps.size()) - 1;
+    int32_t mapIndex = session.mapIndex + step;
+    ShowMap(session, mapIndex < 0 ? 0 : mapIndex > last ? last : mapIndex);
 }
 
-void Move(ViewerState& state, float direction) {
-    state.playerX = state.playerX + direction * (2.0f * float(std::cos(double(state.angle))));
-    state.playerY = state.playerY + direction * (2.0f * float(std::sin(double(state.angle))));
+void Move(View& view, float direction) {
+    view.playerX = view.playerX + direction * (2.0f * float(std::cos(double(view.angle))));
+    view.playerY = view.playerY + direction * (2.0f * float(std::sin(double(view.angle))));
 }
 
-void SwapWindowStyle(Viewer& viewer, const WindowCalls* window) {
+void Toggle(uint8_t& flag) { flag = flag == 0 ? 1 : 0; }
+
+// No ceilings: the limits saturate rather than wrap.
+void Raise(int32_t& limit) {
+    if (limit < INT32_MAX) ++limit;
+}
+void Lower(int32_t& limit) {
+    if (limit > 0) --limit;
+}
+
+void SwapWindowStyle(Session& session, const WindowCalls* window) {
     if (!window) return;
-    uint32_t previous = window->setStyle(window->window, viewer.altWindowStyle);
-    viewer.altWindowStyle = previous;
-    window->placeTopLeftTopmost(window->window, viewer.framebuffer.width, viewer.framebuffer.height);
+    session.altWindowStyle = window->setStyle(window->window, session.altWindowStyle);
+    const Canvas& canvas = session.framebuffer.canvas();
+    window->placeTopLeftTopmost(window->window, canvas.width, canvas.height);
 }
+
+const Key kKeys[] = {
+    {"Ctrl", 17, "Left Ctrl|Right Ctrl", "ControlLeft ControlRight", "Ctrl",
+     "Depth factor 0.25 or 0.125 (walls twice as wide and tall).",
+     [](Session& s, const WindowCalls*) { Toggle(s.view.halfDepthFactor); }},
+    {"Escape", 27, "Escape", "Escape", "Escape", "Normal window or borderless, always-on-top window at the top left.",
+     SwapWindowStyle},
+    {"Space", 32, "Space", "Space", "Space", "Walls as outlines or as filled columns.",
+     [](Session& s, const WindowCalls*) { Toggle(s.view.solidWalls); }},
+    {"PageUp", 33, "PageUp", "PageUp", "Page Up", "Map scale - 0.5: zoom the overhead map out (no bound).",
+     [](Session& s, const WindowCalls*) { s.view.scale -= 0.5f; }},
+    {"PageDown", 34, "PageDown", "PageDown", "Page Down", "Map scale + 0.5: zoom the overhead map in.",
+     [](Session& s, const WindowCalls*) { s.view.scale += 0.5f; }},
+    {"Left", 37, "Left", "ArrowLeft", "Left", "Turn by 0.1 radian to the left.",
+     [](Session& s, const WindowCalls*) { s.view.angle -= 0.1f; }},
+    {"Up", 38, "Up", "ArrowUp", "Up", "Move 2 pixels forward.",
+     [](Session& s, const WindowCalls*) { Move(s.view, 1.0f); }},
+    {"Right", 39, "Right", "ArrowRight", "Right", "Turn by 0.1 radian to the right.",
+     [](Session& s, const WindowCalls*) { s.view.angle += 0.1f; }},
+    {"Down", 40, "Down", "ArrowDown", "Down", "Move 2 pixels back.",
+     [](Session& s, const WindowCalls*) { Move(s.view, -1.0f); }},
+    {"KeypadPlus", 107, "Keypad +", "NumpadAdd", "Keypad +", "Next map, reloading the file.",
+     [](Session& s, const WindowCalls*) { StepMap(s, 1); }},
+    {"KeypadMinus", 109, "Keypad -", "NumpadSubtract", "Keypad -", "Previous map, reloading the file.",
+     [](Session& s, const WindowCalls*) { StepMap(s, -1); }},
+    {"F1", 112, "F1", "F1", "F1", "Depth limit - 1, far sides off.",
+     [](Session& s, const WindowCalls*) { s.view.drawFarSides = 0, Lower(s.view.maxDepth); }},
+    {"F2", 113, "F2", "F2", "F2", "Depth limit + 1, far sides off.",
+     [](Session& s, const WindowCalls*) { Raise(s.view.maxDepth), s.view.drawFarSides = 0; }},
+    {"F3", 114, "F3", "F3", "F3", "Draw limit - 1, far sides on, depth limit 250.",
+     [](Session& s, const WindowCalls*) { s.view.drawFarSides = 1, s.view.maxDepth = 250, Lower(s.view.maxDraw); }},
+    {"F4", 115, "F4", "F4", "F4", "Draw limit + 1, far sides on, depth limit 250.",
+     [](Session& s, const WindowCalls*) { Raise(s.view.maxDraw), s.view.drawFarSides = 1, s.view.maxDepth = 250; }},
+};
 
 }  // namespace
 
-void ApplyKeyCommand(Viewer& viewer, const WindowCalls* window, uint32_t virtualKey) {
-    ViewerState& state = viewer.state;
-    Level& level = viewer.level;
-    switch (virtualKey) {
-        case kKeyControl: state.nearScale = state.nearScale == 0 ? 1 : 0; break;
-        case kKeyEscape: SwapWindowStyle(viewer, window); break;
-        case kKeySpace: state.solidWalls = state.solidWalls == 0 ? 1 : 0; break;
-        case kKeyPageUp: level.scale -= 0.5f; break;
-        case kKeyPageDown: level.scale += 0.5f; break;
-        case kKeyLeft: state.angle -= 0.1f; break;
-        case kKeyUp: Move(state, 1.0f); break;
-        case kKeyRight: state.angle += 0.1f; break;
-        case kKeyDown: Move(state, -1.0f); break;
-        case kKeyKeypadPlus: ChangeMap(viewer, state.mapIndex + 1); break;
-        case kKeyKeypadMinus: ChangeMap(viewer, state.mapIndex - 1); break;
-        case kKeyF1:
-            level.drawFarSides = 0;
-            if (level.maxDepth > 0) --level.maxDepth;
-            break;
-        case kKeyF2:
-            // No ceiling: saturate rather than wrap.
-            if (level.maxDepth < INT32_MAX) ++level.maxDepth;
-            level.drawFarSides = 0;
-            break;
-        case kKeyF3:
-            level.drawFarSides = 1;
-            level.maxDepth = 250;
-            if (level.maxDraw > 0) --level.maxDraw;
-            break;
-        case kKeyF4:
-            if (level.maxDraw < INT32_MAX) ++level.maxDraw;
-            level.drawFarSides = 1;
-            level.maxDepth = 250;
-            break;
-        default: break;
-    }
+std::span<const Key> Keys() { return kKeys; }
+
+const Key* KeyNamed(const std::string& name) {
+    for (const Key& key : kKeys)
+        if (name == key.name) return &key;
+    return nullptr;
+}
+
+const Key* KeyWithVirtualKey(uint32_t virtualKey) {
+    for (const Key& key : kKeys)
+        if (virtualKey == key.virtualKey) return &key;
+    return nullptr;
 }

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "app/session.h"
+
 namespace bench {
 
 inline const char* const kFreedoom = "/usr/share/games/doom/freedoom1.wad";
@@ -23,6 +25,14 @@ inline const char* const kFreedoom = "/usr/share/games/doom/freedoom1.wad";
 inline std::string FontFile() {
     std::string path = std::string(WADSCOPE_SOURCE_DIR) + "/assets/font.bmp";
     return std::filesystem::exists(path) ? path : "/dev/null";
+}
+
+// A session on Freedoom's map of that table row, as window creation starts it,
+// with a framebuffer of that size; false when Freedoom is missing.
+inline bool StartFreedoom(Session& session, int32_t mapIndex, int32_t width, int32_t height, const std::string& font) {
+    ResizeFramebuffer(session, width, height);
+    StartRun(session, LevelFile{kFreedoom, nullptr}, StartMap{mapIndex, {}}, font);
+    return !session.levelProblem;
 }
 
 // CPU time of this thread: other engineers' builds on the same machine take

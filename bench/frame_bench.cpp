@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/viewer.h"
+#include "app/map_table.h"
 #include "bench_support.h"
 
 namespace {
@@ -18,28 +18,22 @@ struct FrameCase {
 };
 
 void Frame(benchmark::State& state, int32_t mapIndex, FrameCase frame) {
-    Viewer viewer;
-    viewer.state.mapIndex = mapIndex;
-    StartViewer(viewer, bench::kFreedoom, bench::FontFile().c_str());
-    if (viewer.level.nodes.empty()) {
-        state.SkipWithError("Freedoom is missing: apt-get install freedoom");
-        return;
-    }
+    Session session;
+    if (!bench::StartFreedoom(session, mapIndex, frame.width, frame.height, bench::FontFile()))
+        return state.SkipWithError("Freedoom is missing: apt-get install freedoom");
     std::vector<uint32_t> pixels(size_t(frame.width) * size_t(frame.height));
-    viewer.framebuffer = {frame.width, frame.height, pixels.data()};
-    ComposeFrame(viewer);  // takes the player start
-    viewer.state.solidWalls = frame.solid;
-    viewer.state.nearScale = frame.nearScale;
+    ComposeFrame(session);  // takes the player start
+    session.view.solidWalls = frame.solid;
+    session.view.halfDepthFactor = frame.nearScale;
     if (frame.wholeLevel) {
-        viewer.level.maxDepth = 1000000;
-        viewer.level.maxDraw = 1000000;
-        viewer.level.drawFarSides = 1;
+        session.view.maxDepth = 1000000;
+        session.view.maxDraw = 1000000;
+        session.view.drawFarSides = 1;
     }
     bench::TimeAlongside(state, "x_clear", [&] { bench::ClearPixels(pixels); }, [&] {
-        ComposeFrame(viewer);
+        ComposeFrame(session);
         benchmark::ClobberMemory();
     });
-    CloseViewer(viewer);
 }
 
 void Clear(benchmark::State& state, int32_t width, int32_t height) {

@@ -20,7 +20,6 @@
 #include <string>
 #include <vector>
 
-#include "app/viewer.h"
 #include "bench_support.h"
 #include "render/render_frame.h"
 #include "test_support.h"
@@ -78,47 +77,34 @@ void HostileFrame(benchmark::State& state, HostileShape shape, bool solid,
                   int32_t width, int32_t height) {
     Bytes wad = HostileWad(shape);
     if (wad.size() > 65536) return state.SkipWithError("the hostile level is over 64 KiB");
-    Level level;
-    LoadLevelFromBytes(level, wad);
-    level.scale = 10, level.offsetX = 0, level.offsetY = 0;
-    level.maxDepth = kUnlimited, level.maxDraw = kUnlimited, level.drawFarSides = 1;
-    ViewerState viewer;
-    viewer.playerX = shape.slopedHeight ? 0.0f : float(shape.wallX) - 1e-5f;
-    viewer.playerStartPending = 0;
-    viewer.solidWalls = solid;
-    FontImage font{nullptr, 0, false};
-    StatusLine statusLine{};
+    Level level = LoadLevelFromBytes(wad);
+    View view{.scale = 10, .maxDepth = kUnlimited, .maxDraw = kUnlimited, .drawFarSides = 1,
+              .playerX = shape.slopedHeight ? 0.0f : float(shape.wallX) - 1e-5f, .solidWalls = solid,
+              .playerStartPending = 0};
     std::vector<uint32_t> pixels(size_t(width) * height);
-    Framebuffer framebuffer{width, height, pixels.data()};
     bench::TimeAlongside(state, "x_clear", [&] { bench::ClearPixels(pixels); }, [&] {
-        RenderFrame(framebuffer, level, viewer, font, statusLine);
+        RenderFrame(Canvas{width, height, pixels.data()}, level, view, FontImage{}, StatusLine{});
         benchmark::ClobberMemory();
     });
     state.counters["walls_asked"] = double(shape.chainNodes + 1) * shape.sharedSegs;
     state.counters["file_bytes"] = double(wad.size());
-    FreeLevel(level);
 }
 
 // The real map: E1M1 from its player start, the walk unlimited.
 void FreedoomFrame(benchmark::State& state, bool solid) {
-    Viewer viewer;
-    StartViewer(viewer, bench::kFreedoom, "/dev/null");
-    if (viewer.level.nodes.empty()) {
-        state.SkipWithError("Freedoom is missing: apt-get install freedoom");
-        return;
-    }
+    Session session;
+    if (!bench::StartFreedoom(session, 0, kWidth, kHeight, "/dev/null"))
+        return state.SkipWithError("Freedoom is missing: apt-get install freedoom");
     std::vector<uint32_t> pixels(size_t(kWidth) * kHeight);
-    viewer.framebuffer = {kWidth, kHeight, pixels.data()};
-    ComposeFrame(viewer);  // takes the player start
-    viewer.state.solidWalls = solid;
-    viewer.level.maxDepth = kUnlimited, viewer.level.maxDraw = kUnlimited;
-    viewer.level.drawFarSides = 1;
+    ComposeFrame(session);  // takes the player start
+    session.view.solidWalls = solid;
+    session.view.maxDepth = kUnlimited, session.view.maxDraw = kUnlimited;
+    session.view.drawFarSides = 1;
     bench::TimeAlongside(state, "x_clear", [&] { bench::ClearPixels(pixels); }, [&] {
-        ComposeFrame(viewer);
+        ComposeFrame(session);
         benchmark::ClobberMemory();
     });
-    state.counters["segs"] = double(viewer.level.segs.size());
-    CloseViewer(viewer);
+    state.counters["segs"] = double(session.level.segs.size());
 }
 
 const bool registered = [] {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/headless/png_file.h"
-#include "app/viewer.h"
+#include "app/map_table.h"
 #include "bench_support.h"
 
 namespace {
@@ -21,17 +21,12 @@ std::string TempPng(int32_t mapIndex) {
         .string();
 }
 
-// A viewer started on the map with a shot-sized framebuffer, as wadscope-render has it.
-struct ShotViewer {
-    Viewer viewer;
-    std::vector<uint32_t> pixels = std::vector<uint32_t>(size_t(kShotWidth) * size_t(kShotHeight));
-
-    ShotViewer(int32_t mapIndex, const std::string& font) {
-        viewer.state.mapIndex = mapIndex;
-        StartViewer(viewer, bench::kFreedoom, font.c_str());
-        viewer.framebuffer = {kShotWidth, kShotHeight, pixels.data()};
+// A session started on the map with a shot-sized framebuffer, as wadscope-render has it.
+struct ShotSession {
+    Session session;
+    ShotSession(int32_t mapIndex, const std::string& font) {
+        bench::StartFreedoom(session, mapIndex, kShotWidth, kShotHeight, font);
     }
-    ~ShotViewer() { CloseViewer(viewer); }
 };
 
 void ReadFile(benchmark::State& state) {
@@ -40,43 +35,43 @@ void ReadFile(benchmark::State& state) {
 }
 
 void Load(benchmark::State& state, int32_t mapIndex) {
-    Level level;
-    bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); },
-                       [&] { LoadLevel(level, mapIndex, bench::kFreedoom); });
-    if (level.nodes.empty()) state.SkipWithError("Freedoom is missing: apt-get install freedoom");
-    FreeLevel(level);
+    bool loaded = false;
+    bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); }, [&] {
+        loaded = bool(LoadLevel(LevelFile{bench::kFreedoom, nullptr}, kMapTable[mapIndex].name, MarkerSearch::kEntryNameWithin,
+                                [](Stream, std::string_view) {}));
+    });
+    if (!loaded) state.SkipWithError("Freedoom is missing: apt-get install freedoom");
 }
 
 // Start-up and load: what wadscope-render does before the first frame.
 void ShotStartup(benchmark::State& state, int32_t mapIndex) {
     std::string font = bench::FontFile();
     bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); }, [&] {
-        ShotViewer shot(mapIndex, font);
-        benchmark::DoNotOptimize(shot.pixels.data());
+        ShotSession shot(mapIndex, font);
+        benchmark::DoNotOptimize(shot.session.framebuffer.canvas().pixels);
     });
 }
 
 // The first frame, which takes the player start, and the frame that is written.
 void ShotCompose(benchmark::State& state, int32_t mapIndex) {
-    ShotViewer shot(mapIndex, bench::FontFile());
-    Viewer& viewer = shot.viewer;
+    ShotSession shot(mapIndex, bench::FontFile());
+    Session& session = shot.session;
+    View start = session.view;
     bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); }, [&] {
-        SetStartValues(viewer);
-        viewer.state.playerStartPending = 1;
-        ComposeFrame(viewer);
-        ComposeFrame(viewer);
+        session.view = start;
+        ComposeFrame(session);
+        ComposeFrame(session);
         benchmark::ClobberMemory();
     });
 }
 
 void ShotPng(benchmark::State& state, int32_t mapIndex) {
-    ShotViewer shot(mapIndex, bench::FontFile());
-    Viewer& viewer = shot.viewer;
-    ComposeFrame(viewer);
-    ComposeFrame(viewer);
+    ShotSession shot(mapIndex, bench::FontFile());
+    ComposeFrame(shot.session);
+    ComposeFrame(shot.session);
     std::string path = TempPng(mapIndex);
     bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); },
-                       [&] { WritePng(path.c_str(), viewer.framebuffer); });
+                       [&] { WritePng(path, shot.session.framebuffer.canvas()); });
     state.counters["png_kib"] = double(std::filesystem::file_size(path)) / 1024.0;
     std::filesystem::remove(path);
 }
@@ -86,10 +81,10 @@ void ShotTotal(benchmark::State& state, int32_t mapIndex) {
     std::string font = bench::FontFile();
     std::string path = TempPng(mapIndex);
     bench::TimeAlongside(state, "x_read", [] { bench::ReadWholeFile(bench::kFreedoom); }, [&] {
-        ShotViewer shot(mapIndex, font);
-        ComposeFrame(shot.viewer);
-        ComposeFrame(shot.viewer);
-        WritePng(path.c_str(), shot.viewer.framebuffer);
+        ShotSession shot(mapIndex, font);
+        ComposeFrame(shot.session);
+        ComposeFrame(shot.session);
+        WritePng(path, shot.session.framebuffer.canvas());
     });
     std::filesystem::remove(path);
 }

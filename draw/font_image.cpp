@@ -1,26 +1,18 @@
 #include "draw/font_image.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 
 namespace {
-
-uint32_t fontStore[kFontStorePixels];
-// How far the store has been written since it was last cleared: clearing all
-// 16 MiB would touch every page of a store that mostly stays untouched.
-size_t fontStoreWritten = 0;
-
-void NoteWrite(const FontImage& font, size_t pixels) {
-    if (font.pixels == fontStore) fontStoreWritten = std::max(fontStoreWritten, std::min(pixels, kFontStorePixels));
-}
 
 constexpr size_t kHeaderSize = 54;
 
 int32_t ReadInt32(const uint8_t* bytes) {
-    return int32_t(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
-                   uint32_t(bytes[3]) << 24);
+    return int32_t(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24);
 }
 
 // The three header fields in use; nothing else of the header is looked at.
@@ -34,102 +26,100 @@ BmpFields ReadBmpFields(const uint8_t (&header)[kHeaderSize]) {
     return {ReadInt32(header + 18), ReadInt32(header + 22), uint16_t(header[28] | header[29] << 8)};
 }
 
-// How many bytes of pixels the header asks for: none for a negative or empty size,
-// and never more than the pixels in use can hold.
-size_t PixelBytesWanted(int32_t width, int32_t height, size_t capacityBytes) {
+// How many pixels the header asks for: none for a negative or empty size, and
+// never more than `limit`.
+size_t PixelsWanted(int32_t width, int32_t height, size_t limit) {
     if (width <= 0 || height <= 0) return 0;
-    uint64_t wanted = uint64_t(width) * uint64_t(height) * 4;
-    return size_t(std::min<uint64_t>(wanted, capacityBytes));
+    return size_t(std::min<uint64_t>(uint64_t(width) * uint64_t(height), limit));
 }
 
-void UsePixels(FontImage& font, uint32_t* pixels, size_t pixelCount, bool onHeap) {
-    if (font.pixelsOnHeap) std::free(font.pixels);
-    font.pixels = pixels;
-    font.pixelCount = pixelCount;
-    font.pixelsOnHeap = onHeap;
+// The font's pixels as bytes, at least `bytes` of them stored.
+uint8_t* StoredBytes(FontImage& font, size_t bytes) {
+    if (font.pixels.size() * 4 < bytes) font.pixels.resize((bytes + 3) / 4, 0);
+    return reinterpret_cast<uint8_t*>(font.pixels.data());
 }
 
-// The 24-bit case: expand the packed pixels that were read over the current ones.
+// The 24-bit case: the packed pixels read over the current ones become the atlas.
 void ExpandCurrentPixels(FontImage& font, int32_t width, int32_t height) {
-    size_t pixelCount = 0;
-    if (width > 0 && height > 0) {
-        uint64_t wanted = uint64_t(width) * uint64_t(height);
-        pixelCount = size_t(std::min<uint64_t>(wanted, font.pixelCount * 4 / 3));
+    size_t pixelCount = PixelsWanted(width, height, font.capacity * 4 / 3);
+    try {
+        font.pixels = ExpandRgbToRgbx(pixelCount, reinterpret_cast<const uint8_t*>(font.pixels.data()),
+                                      font.pixels.size() * 4);
+        font.capacity = pixelCount;
+    } catch (const std::bad_alloc&) {
+        // No memory for the expanded image: the font keeps the pixels as read.
     }
-    uint32_t* expanded = ExpandRgbToRgbx(pixelCount, reinterpret_cast<uint8_t*>(font.pixels));
-    if (expanded) UsePixels(font, expanded, pixelCount, true);
 }
 
 // What both readers share, all but reading the bytes: the header's size goes to
 // the outs; after a whole header, readPixels(pixels, bytes) puts at most `bytes`
-// of the file's pixels over the current ones; a 24-bit image is then expanded.
+// of the file's pixels over the current ones and says how many it put; a 24-bit
+// image is then expanded.
 template <typename ReadPixels>
-void ReadFontImage(FontImage& font, const uint8_t (&header)[kHeaderSize], bool wholeHeader,
-                   int32_t* width, int32_t* height, ReadPixels readPixels) {
+void ReadFontImage(FontImage& font, const uint8_t (&header)[kHeaderSize], bool wholeHeader, int32_t* width,
+                   int32_t* height, ReadPixels readPixels) {
     BmpFields bmp = ReadBmpFields(header);
     *width = bmp.width, *height = bmp.height;
-    size_t bytes = PixelBytesWanted(bmp.width, bmp.height, font.pixelCount * 4);
-    if (wholeHeader && bytes > 0) {
-        NoteWrite(font, (bytes + 3) / 4);
-        readPixels(reinterpret_cast<uint8_t*>(font.pixels), bytes);
-    }
+    size_t bytes = PixelsWanted(bmp.width, bmp.height, font.capacity) * 4;
+    if (wholeHeader && bytes > 0) readPixels(font, bytes);
     if (bmp.bitsPerPixel == 24) ExpandCurrentPixels(font, bmp.width, bmp.height);
 }
 
+struct CloseFile {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
 }  // namespace
 
-void ResetFontImage(FontImage& font) {
-    UsePixels(font, fontStore, kFontStorePixels, false);
-    std::fill_n(fontStore, fontStoreWritten, 0u);
-    fontStoreWritten = 0;
-}
-
 void FillFallbackCheckerboard(FontImage& font) {
-    if (font.pixelCount < 512 * 512) return;
-    NoteWrite(font, 512 * 512);
+    if (font.capacity < 512 * 512) return;
+    uint32_t* pixels = reinterpret_cast<uint32_t*>(StoredBytes(font, 512 * 512 * 4));
     for (size_t y = 0; y < 512; ++y)
-        for (size_t x = 0; x < 512; ++x)
-            font.pixels[y * 512 + x] = (x / 64 + y / 64) % 2 == 0 ? 0xFFFFFFFFu : 0;
+        for (size_t x = 0; x < 512; ++x) pixels[y * 512 + x] = (x / 64 + y / 64) % 2 == 0 ? 0xFFFFFFFFu : 0;
 }
 
-uint32_t* ExpandRgbToRgbx(size_t pixelCount, const uint8_t* source) {
-    // One pixel at least, so an empty image is still a buffer of its own.
-    auto* pixels = static_cast<uint32_t*>(std::malloc(std::max<size_t>(pixelCount, 1) * 4));
-    if (!pixels) return nullptr;
-    for (size_t k = 0; k < pixelCount; ++k) {
-        const uint8_t* p = source + 3 * k;
+std::vector<uint32_t> ExpandRgbToRgbx(size_t pixelCount, const uint8_t* source, size_t sourceBytes) {
+    // Pixels whose bytes all lie past the given ones are zero, and need not be stored.
+    std::vector<uint32_t> pixels(std::min(pixelCount, (sourceBytes + 2) / 3), 0);
+    for (size_t k = 0; k < pixels.size(); ++k) {
+        uint8_t p[3] = {};
+        std::memcpy(p, source + 3 * k, std::min<size_t>(3, sourceBytes - 3 * k));
         pixels[k] = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
     }
     return pixels;
 }
 
-void LoadFontImageFromBytes(FontImage& font, const uint8_t* data, size_t size, int32_t* width,
-                            int32_t* height) {
+void LoadFontImageFromBytes(FontImage& font, const uint8_t* data, size_t size, int32_t* width, int32_t* height) {
     uint8_t header[kHeaderSize] = {};
     // An empty file may come without any bytes at all (a null pointer).
     if (size > 0) std::memcpy(header, data, std::min(size, kHeaderSize));
-    ReadFontImage(font, header, size >= kHeaderSize, width, height, [&](uint8_t* pixels, size_t bytes) {
+    ReadFontImage(font, header, size >= kHeaderSize, width, height, [&](FontImage& target, size_t bytes) {
         // A short file leaves the rest of the pixels as they were.
-        std::memcpy(pixels, data + kHeaderSize, std::min(bytes, size - kHeaderSize));
+        size_t given = std::min(bytes, size - kHeaderSize);
+        if (given > 0) std::memcpy(StoredBytes(target, given), data + kHeaderSize, given);
     });
 }
 
-void LoadFontImage(FontImage& font, const char* path, int32_t* width, int32_t* height) {
-    FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        std::perror("Unable to write file");
-        return;
-    }
+Status LoadFontImage(FontImage& font, const std::string& path, int32_t* width, int32_t* height) {
+    std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return Problem{ProblemKind::kUnreadable, std::string("Unable to write file: ") + std::strerror(errno)};
     uint8_t header[kHeaderSize] = {};
-    bool wholeHeader = std::fread(header, 1, kHeaderSize, file) == kHeaderSize;
-    ReadFontImage(font, header, wholeHeader, width, height,
-                  [&](uint8_t* pixels, size_t bytes) { std::fread(pixels, 1, bytes, file); });
-    std::fclose(file);
+    bool wholeHeader = std::fread(header, 1, kHeaderSize, file.get()) == kHeaderSize;
+    ReadFontImage(font, header, wholeHeader, width, height, [&](FontImage& target, size_t bytes) {
+        // Read in pieces, so that a short file stores no more than it holds.
+        std::vector<uint8_t> piece(std::min<size_t>(bytes, size_t(1) << 20));
+        for (size_t at = 0; at < bytes;) {
+            size_t read = std::fread(piece.data(), 1, std::min(piece.size(), bytes - at), file.get());
+            if (read == 0) break;
+            std::memcpy(StoredBytes(target, at + read) + at, piece.data(), read);
+            at += read;
+        }
+    });
+    return Succeeded();
 }
 
-void LoadFontOverCheckerboard(FontImage& font, const char* path) {
-    ResetFontImage(font);
+Status LoadFontOverCheckerboard(FontImage& font, const std::string& path) {
     FillFallbackCheckerboard(font);
     int32_t width = 0, height = 0;
-    LoadFontImage(font, path, &width, &height);
+    return LoadFontImage(font, path, &width, &height);
 }

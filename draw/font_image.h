@@ -3,34 +3,42 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
+#include "wad/result.h"
+
+// A new font holds this many pixels, all zero, until a 24-bit file is expanded.
 constexpr size_t kFontStorePixels = 4194304;
 constexpr const char* kDefaultFontPath = "font.bmp";
 
+// The atlas, rows bottom-up at stride 256. Only the pixels written so far are
+// stored; the rest, up to capacity, are zero.
 struct FontImage {
-    uint32_t* pixels;      // the atlas, rows bottom-up, stride 256: the store or a converted image
-    size_t pixelCount;     // pixels readable at `pixels`
-    bool pixelsOnHeap;     // `pixels` came from ExpandRgbToRgbx and belongs to this image
+    std::vector<uint32_t> pixels;
+    size_t capacity = kFontStorePixels;  // how many pixels a file read may fill
 };
 
-// The font as at program start: pointing at the one static store, cleared to zero.
-// Releases a converted image the font held before.
-void ResetFontImage(FontImage& font);
+// Pixel `index` of the atlas; zero past what the font holds.
+inline uint32_t FontPixel(const FontImage& font, size_t index) {
+    return index < font.pixels.size() ? font.pixels[index] : 0;
+}
 
 // 64 x 64 squares, 8 by 8 of them at stride 512, the top-left one white.
 void FillFallbackCheckerboard(FontImage& font);
 
 // Reads a BMP's 54-byte header and its pixels over the current ones; a 24-bit
-// image is expanded to 32-bit pixels. Reports "Unable to write file" through
-// perror when the file cannot be opened. Width and height are set from the header.
-void LoadFontImage(FontImage& font, const char* path, int32_t* width, int32_t* height);
-
-// Start-up's font: reset, the checkerboard, then the file at path read over it.
-void LoadFontOverCheckerboard(FontImage& font, const char* path);
+// image is expanded to 32-bit pixels. Width and height are set from the header
+// once the file is open. A problem, "Unable to write file: " and the system's
+// reason, when the file cannot be opened; the font is left as it was.
+Status LoadFontImage(FontImage& font, const std::string& path, int32_t* width, int32_t* height);
 
 // The same from a file's bytes already in memory; the file reader shares all but the reading.
-void LoadFontImageFromBytes(FontImage& font, const uint8_t* data, size_t size, int32_t* width,
-                            int32_t* height);
+void LoadFontImageFromBytes(FontImage& font, const uint8_t* data, size_t size, int32_t* width, int32_t* height);
 
-// pixelCount packed 3-byte pixels (blue, green, red) to 0x00RRGGBB; null when out of memory.
-uint32_t* ExpandRgbToRgbx(size_t pixelCount, const uint8_t* source);
+// Start-up's font: the checkerboard, then the file at path read over it.
+Status LoadFontOverCheckerboard(FontImage& font, const std::string& path);
+
+// pixelCount packed 3-byte pixels (blue, green, red) to 0x00RRGGBB, of which the
+// first sourceBytes bytes are given and the rest are zero.
+std::vector<uint32_t> ExpandRgbToRgbx(size_t pixelCount, const uint8_t* source, size_t sourceBytes);

@@ -81,10 +81,9 @@ void DrawLine(uint32_t* pixels, int32_t width, int32_t height, int32_t x0, int32
     }
 }
 
-void DrawRect(const Framebuffer& framebuffer, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
-              uint32_t colour) {
-    uint32_t* pixels = framebuffer.pixels;
-    int32_t width = framebuffer.width, height = framebuffer.height;
+void DrawRect(const Canvas& canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour) {
+    uint32_t* pixels = canvas.pixels;
+    int32_t width = canvas.width, height = canvas.height;
     DrawLine(pixels, width, height, x0, y0, x1, y0, colour);
     DrawLine(pixels, width, height, x0, y1, x1, y1, colour);
     DrawLine(pixels, width, height, x0, y0, x0, y1, colour);

@@ -32,5 +32,4 @@ void ForEachVerticalRun(int32_t x, int32_t top, int32_t bottom, int32_t width, R
 }
 
 // Outline of a box: top, bottom, left, right edge, in that order.
-void DrawRect(const Framebuffer& framebuffer, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
-              uint32_t colour);
+void DrawRect(const Canvas& canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour);

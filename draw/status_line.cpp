@@ -11,9 +11,9 @@ void FormatStatusLine(StatusLine& line, int32_t maxDepth, int32_t maxDraw, float
                   int(maxDraw), int(TruncToInt32(playerX)), int(TruncToInt32(playerY)));
 }
 
-void DrawStatusText(const Framebuffer& framebuffer, const FontImage& font, const StatusLine& line) {
-    int32_t width = framebuffer.width;
-    int32_t rows = std::min(framebuffer.height, 16);
+void DrawStatusText(const Canvas& canvas, const FontImage& font, const StatusLine& line) {
+    int32_t width = canvas.width;
+    int32_t rows = std::min(canvas.height, 16);
     if (width <= 0) return;
     int32_t pen = 0;
     for (const char* character = line.text; *character; ++character, pen += 16) {
@@ -22,10 +22,8 @@ void DrawStatusText(const Framebuffer& framebuffer, const FontImage& font, const
             // Glyph rows are stored bottom-up; the cell of code c is row c / 16 from the top.
             size_t rowStart = size_t(255 - 16 * (code / 16) - j) * 256 + 16 * (code % 16);
             for (int32_t i = 0; i < 16 && pen + i < width; ++i) {
-                size_t index = rowStart + size_t(i);
                 // An image too small for the atlas reads as black beyond its end.
-                uint32_t pixel = index < font.pixelCount ? font.pixels[index] : 0;
-                framebuffer.pixels[size_t(j) * size_t(width) + size_t(pen + i)] = pixel;
+                canvas.pixels[size_t(j) * size_t(width) + size_t(pen + i)] = FontPixel(font, rowStart + size_t(i));
             }
         }
     }

@@ -14,4 +14,4 @@ void FormatStatusLine(StatusLine& line, int32_t maxDepth, int32_t maxDraw, float
                       float playerY);
 
 // Copies one 16 x 16 glyph cell per character, background included, into rows 0 to 15.
-void DrawStatusText(const Framebuffer& framebuffer, const FontImage& font, const StatusLine& line);
+void DrawStatusText(const Canvas& canvas, const FontImage& font, const StatusLine& line);

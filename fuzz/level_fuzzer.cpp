@@ -1,9 +1,9 @@
 // Level file bytes through every lookup, the level load and whole frames. Input: 16 settings
 // bytes, read field by field below (two-byte fields are little-endian int16), then the level file.
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
+#include "app/map_table.h"
 #include "render/render_frame.h"
 
 namespace {
@@ -27,52 +27,49 @@ int32_t WalkLimit(const uint8_t* bytes) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    (void)std::freopen("/dev/null", "w", stdout);  // the lookups and the walk report there by the million
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 16) return 0;
     const uint8_t* settings = data;
-    WadImage* image = WadImageFromBytes(data + 16, size - 16);
+    Result<WadImage> image = WadImageFromBytes(data + 16, size - 16, "fuzz.wad");
     if (!image) return 0;
-    LevelFile levelFile{"fuzz.wad", image};
+    LevelFile levelFile{"fuzz.wad", std::make_shared<const WadImage>(std::move(*image))};
 
     // Every table map's lookups, as a load of each would make them; none may point past the directory.
-    WadDirectory directory = ReadLevelFileDirectory(levelFile);
-    for (const MapTableEntry& map : kMapTable) {
-        int32_t marker = FindMapMarker(directory, map.name);
-        for (const char* lumpName : kLumpNames)
-            if (FindLump(directory, marker, lumpName) >= LumpCount(directory)) std::abort();
+    Result<WadDirectory> directory = ReadLevelFileDirectory(levelFile);
+    std::vector<std::string> maps;
+    if (directory) {
+        for (const MapTableEntry& map : kMapTable) {
+            std::optional<int32_t> marker = FindEntryNamedWithin(*directory, 0, map.name);
+            for (const char* lumpName : kLumpNames)
+                if (marker && FindEntryNamedWithin(*directory, *marker, lumpName) >= LumpCount(*directory)) std::abort();
+        }
+        maps = ListMaps(*directory);
     }
-    std::vector<std::string> maps = ListMaps(directory);
 
-    Level level{.scale = kScales[settings[6] % 16],
-                .offsetX = float(ReadInt16(settings + 7)), .offsetY = float(ReadInt16(settings + 9)),
-                .maxDepth = WalkLimit(settings + 1), .maxDraw = WalkLimit(settings + 3),
-                .drawFarSides = settings[5]};
     // The map: a table row, or with bit 6 one of the file's own maps by its exact name.
-    if ((settings[0] & 0x40) && !maps.empty())
-        LoadLevel(level, levelFile, maps[(settings[0] & 15) % maps.size()].c_str(), MarkerSearch::kExactName);
-    else
-        LoadLevel(level, levelFile, kMapTable[(settings[0] & 15) % kMapCount].name, MarkerSearch::kTableName);
+    const MessageSink ignore = [](Stream, std::string_view) {};
+    Result<Level> loaded = (settings[0] & 0x40) && !maps.empty()
+                               ? LoadLevel(levelFile, maps[(settings[0] & 15) % maps.size()], MarkerSearch::kExactName, ignore)
+                               : LoadLevel(levelFile, kMapTable[(settings[0] & 15) % kMapCount].name,
+                                           MarkerSearch::kEntryNameWithin, ignore);
+    Level level = loaded ? std::move(*loaded) : Level{};
 
-    static std::vector<uint32_t> glyphs(256 * 256);  // the status line is not under test here
-    FontImage font{glyphs.data(), glyphs.size(), false};
-    StatusLine statusLine{};
+    static const FontImage font;  // the status line is not under test here
     for (const auto& [width, height] : kFrameSizes) {
         std::vector<uint32_t> pixels(size_t(width * height));  // exactly: a write past the frame meets ASan
         for (uint8_t solid : {0, 1}) {
             // Each frame from the settings' viewpoint: a frame may move it onto the player start.
-            ViewerState viewer{.playerX = ReadInt16(settings + 11) / 4.0f,
-                               .playerY = ReadInt16(settings + 13) / 4.0f,
-                               .angle = float(settings[15] * (2 * 3.14159265358979323846 / 256)),
-                               .solidWalls = solid, .nearScale = uint8_t((settings[0] >> 4) & 1),
-                               .playerStartPending = (settings[0] >> 5) & 1};
-            RenderFrame(Framebuffer{width, height, pixels.data()}, level, viewer, font, statusLine);
+            View view{.scale = kScales[settings[6] % 16],
+                      .offsetX = float(ReadInt16(settings + 7)), .offsetY = float(ReadInt16(settings + 9)),
+                      .maxDepth = WalkLimit(settings + 1), .maxDraw = WalkLimit(settings + 3),
+                      .drawFarSides = settings[5],
+                      .playerX = ReadInt16(settings + 11) / 4.0f, .playerY = ReadInt16(settings + 13) / 4.0f,
+                      .angle = float(settings[15] * (2 * 3.14159265358979323846 / 256)),
+                      .solidWalls = solid, .halfDepthFactor = uint8_t((settings[0] >> 4) & 1),
+                      .playerStartPending = (settings[0] >> 5) & 1};
+            TakePlayerStart(level, view);
+            RenderFrame(Canvas{width, height, pixels.data()}, level, view, font, StatusLine{});
         }
     }
-    FreeWadImage(image);
     return 0;
 }

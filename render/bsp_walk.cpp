@@ -1,7 +1,6 @@
 #include "render/bsp_walk.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "render/map_to_screen.h"
 #include "render/wall_segment.h"
@@ -28,12 +27,12 @@ bool InRange(int64_t index, const Records& records) {
 
 }  // namespace
 
-BspWalk::BspWalk(const Level& level, const ViewerState& viewer, const Framebuffer& framebuffer)
-    : level(level), viewer(viewer), framebuffer(framebuffer), nodeEntered(level.nodes.size()),
+BspWalk::BspWalk(const Level& level, const View& view, const Canvas& canvas)
+    : level(level), view(view), canvas(canvas), nodeEntered(level.nodes.size()),
       subsectorDrawn(level.subsectors.size()), segDrawn(level.segs.size()) {}
 
-bool PlayerInBox(const NodeBox& box, int32_t mx, int32_t my) {
-    int32_t px = int16_t(uint16_t(mx)), py = int16_t(uint16_t(my));
+bool PlayerInBox(const NodeBox& box, int32_t viewMapX, int32_t viewMapY) {
+    int32_t px = int16_t(uint16_t(viewMapX)), py = int16_t(uint16_t(viewMapY));
     int32_t left = box.left, right = box.right, top = box.top, bottom = box.bottom;
     return px + 1 >= std::min(left, right) && px <= std::max(left, right) &&
            py + 1 >= std::min(top, bottom) && py <= std::max(top, bottom);
@@ -55,16 +54,16 @@ void WalkBspNode(BspWalk& walk, uint32_t reference, int32_t depth) {
             continue;
         }
         if (visit.reference >= level.nodes.size() || !MarkOnce(walk.nodeEntered, visit.reference)) continue;
-        const BspNode& node = level.nodes[visit.reference];
-        float cross = (float(walk.my) - float(node.y)) * float(node.dx) -
-                      (float(walk.mx) - float(node.x)) * float(node.dy);
+        const MapNode& node = level.nodes[visit.reference];
+        float cross = (float(walk.viewMapY) - float(node.y)) * float(node.dx) -
+                      (float(walk.viewMapX) - float(node.x)) * float(node.dy);
         bool leftSide = cross > 0;
         int32_t childDepth = visit.depth + 1;
-        if (childDepth >= level.maxDepth) continue;
+        if (childDepth >= walk.view.maxDepth) continue;
         uint32_t nearChild = leftSide ? node.leftChild : node.rightChild;
         uint32_t farChild = leftSide ? node.rightChild : node.leftChild;
         const NodeBox& farBox = leftSide ? node.rightBox : node.leftBox;
-        if (PlayerInBox(farBox, walk.mx, walk.my) || level.drawFarSides == 1)
+        if (PlayerInBox(farBox, walk.viewMapX, walk.viewMapY) || walk.view.drawFarSides == 1)
             pending.push_back({farChild, childDepth});
         pending.push_back({nearChild, childDepth});
     }
@@ -72,22 +71,23 @@ void WalkBspNode(BspWalk& walk, uint32_t reference, int32_t depth) {
 
 void DrawSubsector(BspWalk& walk, uint32_t index) {
     const Level& level = walk.level;
+    const View& view = walk.view;
     if (index >= level.subsectors.size()) {
-        std::printf("Fail\r\n");
+        ++walk.failures;
         return;
     }
-    if (walk.subsectorsDrawn >= level.maxDraw) return;
+    if (walk.subsectorsDrawn >= view.maxDraw) return;
     ++walk.subsectorsDrawn;
     // Walls are black and nothing reads them back, so drawing a subsector or a
     // seg again in this frame would change nothing, while shared ones multiply the work.
     if (!MarkOnce(walk.subsectorDrawn, index)) return;
-    const BspSubsector& subsector = level.subsectors[index];
+    const MapSubsector& subsector = level.subsectors[index];
     // Indices that point outside their arrays do not occur in sound map data; skip the seg.
     int64_t firstInRange = std::max<int64_t>(subsector.firstSeg, 0);
     int64_t endInRange = std::min<int64_t>(subsector.firstSeg + subsector.segCount, int64_t(level.segs.size()));
     for (int64_t segIndex = firstInRange; segIndex < endInRange; ++segIndex) {
         if (!MarkOnce(walk.segDrawn, size_t(segIndex))) continue;
-        const BspSeg& seg = level.segs[size_t(segIndex)];
+        const MapSeg& seg = level.segs[size_t(segIndex)];
         if (!InRange(seg.startVertex, level.segVertexes) || !InRange(seg.endVertex, level.segVertexes) ||
             !InRange(seg.linedef, level.linedefs))
             continue;
@@ -97,11 +97,13 @@ void DrawSubsector(BspWalk& walk, uint32_t index) {
         int32_t sector = level.sidedefs[size_t(sidedef)].sector;
         if (!InRange(sector, level.sectors)) continue;
 
-        const SegVertex& start = level.segVertexes[seg.startVertex];
-        const SegVertex& end = level.segVertexes[seg.endVertex];
-        DrawWallSegment(walk.framebuffer, walk.viewer, MapToScreen(start.x, level.offsetX, level.scale),
-                        MapToScreen(start.y, level.offsetY, level.scale), MapToScreen(end.x, level.offsetX, level.scale),
-                        MapToScreen(end.y, level.offsetY, level.scale), float(level.sectors[size_t(sector)].ceilingHeight),
-                        float(level.sectors[size_t(sector)].floorHeight), walk.columns);
+        const MapVertex& start = level.segVertexes[seg.startVertex];
+        const MapVertex& end = level.segVertexes[seg.endVertex];
+        const MapSector& heights = level.sectors[size_t(sector)];
+        DrawWallSegment(walk.canvas, view, MapToScreen(float(start.x), view.offsetX, view.scale),
+                        MapToScreen(float(start.y), view.offsetY, view.scale),
+                        MapToScreen(float(end.x), view.offsetX, view.scale),
+                        MapToScreen(float(end.y), view.offsetY, view.scale), float(heights.ceilingHeight),
+                        float(heights.floorHeight), walk.columns);
     }
 }

@@ -3,21 +3,22 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/viewer_state.h"
 #include "draw/framebuffer.h"
-#include "render/wall_segment.h"
+#include "render/view.h"
+#include "render/wall_columns.h"
 #include "wad/level.h"
 
 // What one frame's walk reads and counts.
 struct BspWalk {
-    BspWalk(const Level& level, const ViewerState& viewer, const Framebuffer& framebuffer);
+    BspWalk(const Level& level, const View& view, const Canvas& canvas);
 
     const Level& level;
-    const ViewerState& viewer;
-    const Framebuffer& framebuffer;
-    int32_t mx = 0;               // the viewpoint in map units
-    int32_t my = 0;
+    const View& view;
+    const Canvas& canvas;
+    int32_t viewMapX = 0;         // the viewpoint in map units
+    int32_t viewMapY = 0;
     int32_t subsectorsDrawn = 0;  // subsectors accepted so far, compared with maxDraw
+    int32_t failures = 0;         // subsector references outside the subsectors: "Fail" each
     // One flag per node, subsector and seg: each is entered or drawn once per frame.
     std::vector<uint8_t> nodeEntered, subsectorDrawn, segDrawn;
     WallColumns* columns = nullptr;  // where walls keep their vertical lines; null: drawn at once
@@ -27,8 +28,8 @@ struct BspWalk {
 // child under the far-side rule, within maxDepth; each subsector reached goes to DrawSubsector.
 void WalkBspNode(BspWalk& walk, uint32_t reference, int32_t depth);
 
-// Whether the unit square at (mx, my), taken to 16 bits, touches the box.
-bool PlayerInBox(const NodeBox& box, int32_t mx, int32_t my);
+// Whether the unit square at (viewMapX, viewMapY), taken to 16 bits, touches the box.
+bool PlayerInBox(const NodeBox& box, int32_t viewMapX, int32_t viewMapY);
 
-// Draws every seg of one subsector within maxDraw; "Fail\r\n" for an index out of range.
+// Draws every seg of one subsector within maxDraw; an index out of range counts a failure.
 void DrawSubsector(BspWalk& walk, uint32_t index);

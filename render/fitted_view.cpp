@@ -16,13 +16,13 @@ constexpr double kSlack = 0.25;
 double Room(int32_t size, int32_t margin) { return double(size - 2 * margin) - 2 * kSlack; }
 
 struct Extent {
-    int32_t low, high;
+    double low, high;
 };
 
 // The offset that centres the extent between the margins (the transform is (v + offset) * scale / 10).
 float CentringOffset(const Extent& extent, double pixelsPerUnit, int32_t margin, int32_t size) {
-    double unused = std::max(Room(size, margin) - double(extent.high - extent.low) * pixelsPerUnit, 0.0);
-    return float((double(margin) + kSlack + unused / 2) / pixelsPerUnit - double(extent.low));
+    double unused = std::max(Room(size, margin) - (extent.high - extent.low) * pixelsPerUnit, 0.0);
+    return float((double(margin) + kSlack + unused / 2) / pixelsPerUnit - extent.low);
 }
 
 bool Inside(const Extent& extent, float offset, float scale, int32_t margin, int32_t size) {
@@ -35,16 +35,16 @@ bool Inside(const Extent& extent, float offset, float scale, int32_t margin, int
 
 MapView FitMapView(const std::vector<MapVertex>& vertexes, int32_t width, int32_t height) {
     if (vertexes.empty()) return {10.0f, 0.0f, 0.0f};
-    Extent x{INT32_MAX, INT32_MIN}, y{INT32_MAX, INT32_MIN};
+    Extent x{vertexes[0].x, vertexes[0].x}, y{vertexes[0].y, vertexes[0].y};
     for (const MapVertex& vertex : vertexes) {
-        x = {std::min<int32_t>(x.low, vertex.x), std::max<int32_t>(x.high, vertex.x)};
-        y = {std::min<int32_t>(y.low, vertex.y), std::max<int32_t>(y.high, vertex.y)};
+        x = {std::min(x.low, vertex.x), std::max(x.high, vertex.x)};
+        y = {std::min(y.low, vertex.y), std::max(y.high, vertex.y)};
     }
     int32_t margin = FitMargin(width, height);
     double pixelsPerUnit = 0;
     for (auto [extent, size] : {std::pair{x, width}, {y, height}}) {
         if (extent.high == extent.low) continue;
-        double fits = std::max(Room(size, margin), 0.0) / double(extent.high - extent.low);
+        double fits = std::max(Room(size, margin), 0.0) / (extent.high - extent.low);
         pixelsPerUnit = pixelsPerUnit == 0 ? fits : std::min(pixelsPerUnit, fits);
     }
     if (pixelsPerUnit <= 0) pixelsPerUnit = 1;  // a single point, or no room at all

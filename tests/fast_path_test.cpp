@@ -112,7 +112,7 @@ TEST(FastPath, WallsBesideColumnsKeptAlready) {
             WallColumns columns(fast.framebuffer);
             for (auto [from, to, top, bottom] : c.kept)
                 for (int32_t x = from; x < to; ++x) KeepRunInBoth(columns, plain, x, top, bottom);
-            ViewerState viewer{.solidWalls = solid};
+            View viewer{.solidWalls = solid};
             auto [x1, y1, x2, y2, height] = c.wall;
             DrawWallSegment(fast.framebuffer, viewer, x1, y1, x2, y2, height, 0, &columns);
             reference::DrawWallSegment(plain.framebuffer, viewer, x1, y1, x2, y2, height, 0);
@@ -134,7 +134,7 @@ TEST(FastPath, RandomWallsMatchThePlainColumnLoop) {
     for (auto [width, rows] : kSizes) {
         std::uniform_int_distribution<int32_t> row(0, std::max(rows - 1, 0));
         for (int mode = 0; mode < 4; ++mode) {
-            ViewerState viewer{.solidWalls = uint8_t(mode & 1), .nearScale = uint8_t(mode >> 1)};
+            View viewer{.solidWalls = uint8_t(mode & 1), .halfDepthFactor = uint8_t(mode >> 1)};
             TestPicture fast(width, rows), plain(width, rows);
             WallColumns columns(fast.framebuffer);
             for (int32_t x = 0; rows > 0 && x < width; x += 2 + mode) {

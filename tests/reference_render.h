@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/viewer_state.h"
 #include "draw/framebuffer.h"
+#include "render/view.h"
 #include "draw/truncate.h"
 
 namespace reference {
@@ -32,12 +32,12 @@ inline void DrawLine(uint32_t* pixels, int32_t width, int32_t height, int32_t x0
         for (int32_t i = 0; i <= dx; ++i) plot(ax + i, TruncToInt32(float(i) * m + float(ay)));
 }
 
-inline void Line(const Framebuffer& fb, int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+inline void Line(const Canvas& fb, int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
     DrawLine(fb.pixels, fb.width, fb.height, SaturateToInt32(x0), SaturateToInt32(y0), SaturateToInt32(x1),
              SaturateToInt32(y1), 0);
 }
 
-inline void DrawWallSegment(const Framebuffer& fb, const ViewerState& viewer, float x1, float y1,
+inline void DrawWallSegment(const Canvas& fb, const View& viewer, float x1, float y1,
                             float x2, float y2, float ceilingHeight, float floorHeight) {
     float c = float(std::cos(double(viewer.angle))), s = float(std::sin(double(viewer.angle)));
     float dx1 = x1 - viewer.playerX, dy1 = y1 - viewer.playerY;
@@ -55,7 +55,7 @@ inline void DrawWallSegment(const Framebuffer& fb, const ViewerState& viewer, fl
         l[behind] = float(SaturateToInt32(lb + (across < 0 ? -moved : moved)));
         z[behind] = 1.0f;
     }
-    float k = viewer.nearScale ? 0.125f : 0.25f, dh = ceilingHeight - floorHeight;
+    float k = viewer.halfDepthFactor ? 0.125f : 0.25f, dh = ceilingHeight - floorHeight;
     float X1 = -((l[0] * 128.0f) / (k * z[0])), A1 = (dh * 32.0f) / (k * z[0]);
     float X2 = -((l[1] * 128.0f) / (k * z[1])), A2 = (dh * 32.0f) / (k * z[1]);
     int64_t cx = fb.width / 2, cy = fb.height / 2;

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/viewer.h"
 #include "draw/line.h"
 #include "render/bsp_walk.h"
 #include "render/map_to_screen.h"
 #include "render/render_frame.h"
+#include "render/wall_segment.h"
 #include "test_support.h"
 
 namespace {
@@ -20,7 +20,7 @@ constexpr std::pair<int32_t, int32_t> kNone{-1, -1}, kFull{137, 463};  // kFull:
 TestPicture Wall(bool solid, float x1, float y1, float x2, float y2, float ceiling = 128, float floor = 0,
                  bool nearScale = false, int32_t width = 800) {
     TestPicture picture(width, 600);
-    DrawWallSegment(picture.framebuffer, {.solidWalls = solid, .nearScale = nearScale}, x1, y1, x2, y2, ceiling, floor);
+    DrawWallSegment(picture.framebuffer, {.solidWalls = solid, .halfDepthFactor = nearScale}, x1, y1, x2, y2, ceiling, floor);
     return picture;
 }
 
@@ -68,7 +68,7 @@ std::vector<TestNode> ThreeNodes(TestBox rootFarBox = kAway) {
 // Subsector k: one wall at x = 100 from y = 20k - 40 to 20k - 32, its own band of columns seen from (0, 0).
 struct BspWalkTest : testing::Test {
     Level level;
-    ViewerState viewer{.solidWalls = 1};
+    View view{.scale = 10, .maxDepth = 100, .maxDraw = 250, .drawFarSides = 1, .solidWalls = 1};
     TestPicture picture{800, 600};
 
     void Load(std::vector<TestNode> nodes) {
@@ -79,18 +79,17 @@ struct BspWalkTest : testing::Test {
             map.linedefs.push_back({int16_t(2 * k), int16_t(2 * k + 1), 0, 1});
             map.segs.push_back({int16_t(2 * k), int16_t(2 * k + 1), k, 0}), map.subsectors.push_back({1, k});
         }
-        LoadLevelFromBytes(level, BuildWad(BuildMapLumps(map)));
-        level.scale = 10, level.maxDepth = 100, level.maxDraw = 250, level.drawFarSides = 1;
+        level = LoadLevelFromBytes(BuildWad(BuildMapLumps(map)));
     }
     // The walls in the order the walk reaches them, found by raising maxDraw one at a time: each walk's
     // walls on the centre row, and how many subsectors it took.
     V Order() {
         V order;
-        for (level.maxDraw = 1; level.maxDraw <= 6; ++level.maxDraw) {
+        for (view.maxDraw = 1; view.maxDraw <= 6; ++view.maxDraw) {
             picture = TestPicture(800, 600);
-            BspWalk walk(level, viewer, picture.framebuffer);
+            BspWalk walk(level, view, picture.framebuffer);
             WalkBspNode(walk, level.rootReference, 0);
-            EXPECT_LE(walk.subsectorsDrawn, level.maxDraw);
+            EXPECT_LE(walk.subsectorsDrawn, view.maxDraw);
             for (int32_t k = 0; k < 5; ++k)
                 if (picture.At(400 + int32_t((20 * k - 36) * 5.12f), 300) == 0 && std::ranges::find(order, k) == order.end()) order.push_back(k);
         }
@@ -115,27 +114,23 @@ TEST_F(BspWalkTest, WalkOrderFarSideRuleDepthTiesAndCycles) {
              {{Split(5, 0, Sub(1))}, 1, INT32_MAX, {1}}, {{Split(5, 1, Sub(0)), Split(5, 0, Sub(1))}, 1, INT32_MAX, {1, 0}},
              {{Split(5, 0x7FFF, Sub(2)), Split(-5, Sub(1), 0)}, 1, INT32_MAX, {1, 2}}}) {
         Load(nodes);
-        level.drawFarSides = uint8_t(farSides), level.maxDepth = depth;
+        view.drawFarSides = uint8_t(farSides), view.maxDepth = depth;
         EXPECT_EQ(Order(), order) << nodes.size() << " nodes, far sides " << farSides << ", depth " << depth;
     }
-    const NodeBox box{10, 0, 20, 0, 40, 0, 30, 0};  // top 10, bottom 20, left 40, right 30: either order counts
+    const NodeBox box{10, 20, 40, 30};  // top 10, bottom 20, left 40, right 30: either order counts
     for (auto [x, y, in] : {std::tuple{35, 15, true}, {29, 9, true}, {40, 20, true}, {35 + 65536, 15 - 65536, true},
                             {28, 15, false}, {41, 15, false}, {35, 8, false}, {35, 21, false}})
         EXPECT_EQ(PlayerInBox(box, x, y), in) << x << "," << y;
     EXPECT_EQ(ScreenToMapUnits(52.3f, 1180, 2.5f), -970);  // -970.8 truncates toward zero
 }
 
-TEST(RenderFrame, ThingMarkers) {
-    auto marker = [](int16_t type, float sx, float sy) { TestPicture p(40, 30); DrawThingMarker(p.framebuffer, type, sx, sy); return p; };
-    for (int16_t type : {9, 12289, 12292}) {  // triangles; corners truncated after the offset: -0.5 -> 0, 5.5 -> 5
-        EXPECT_TRUE(marker(type, 10, 10) == PictureOfLines(40, 30, {{7, 13, 13, 13}, {10, 7, 7, 13}, {10, 7, 13, 13}}, 0xFF0000));
-        EXPECT_TRUE(marker(type, 2.5f, 10) == PictureOfLines(40, 30, {{0, 13, 5, 13}, {2, 7, 0, 13}, {3, 7, 5, 13}}, 0xFF0000));
-    }
-    for (auto [type, sx, x0, y0, x1, y1, colour] : std::vector<std::tuple<int16_t, float, int, int, int, int, uint32_t>>{
-             {1, 20, 17, 17, 23, 23, 0x0000FF}, {5, 20, 19, 17, 21, 23, 0x0000FF}, {6, 20, 19, 17, 21, 23, 0xFFFF00},
-             {13, 20, 19, 17, 21, 23, 0xFF0000}, {2035, 20, 18, 17, 22, 23, 0x00FF00}, {11, 20, 17, 17, 23, 23, 0x000080},
-             {2302, 20.5f, 18, 18, 22, 22, 0x008000}, {2014, 20, 18, 18, 22, 22, 0x008000}, {-1, 20, 17, 17, 23, 23, 0}})
-        EXPECT_TRUE(marker(type, sx, 20) == PictureOfOutline(40, 30, {x0, y0, y1, x1, y0, y1}, colour)) << type;
+// A triangle, and a box whose corners truncate after the offset: -0.5 -> 0, 5.5 -> 5, 22.5 -> 22.
+TEST(RenderFrame, MarkerShapes) {
+    auto marker = [](int32_t type, float sx, float sy) { TestPicture p(40, 30); DrawThingMarker(p.framebuffer, type, sx, sy); return p; };
+    EXPECT_TRUE(marker(9, 10, 10) == PictureOfLines(40, 30, {{7, 13, 13, 13}, {10, 7, 7, 13}, {10, 7, 13, 13}}, 0xFF0000));
+    EXPECT_TRUE(marker(9, 2.5f, 10) == PictureOfLines(40, 30, {{0, 13, 5, 13}, {2, 7, 0, 13}, {3, 7, 5, 13}}, 0xFF0000));
+    EXPECT_TRUE(marker(2302, 20.5f, 20) == PictureOfOutline(40, 30, {18, 18, 22, 22, 18, 22}, 0x008000));
+    EXPECT_TRUE(marker(5, 20, 20) == PictureOfOutline(40, 30, {19, 17, 23, 21, 17, 23}, 0x0000FF));
     EXPECT_TRUE(marker(3004, -50, 20) == PictureOfLines(40, 30, {{0, 17, 0, 23}}));  // wholly left: column 0 only
 }
 
@@ -144,22 +139,21 @@ TEST(RenderFrame, ThingMarkers) {
 TEST(RenderFrame, ComposesTheOverheadMapAndTakesThePlayerStart) {
     TestMap map;
     map.vertexes = {{0, 0}, {100, 80}}, map.linedefs = {{0, 1, 0, -1}}, map.things = {{0, 60, 0, 3004}, {60, 20, 90, 1}}, map.subsectors = {{0, 0}};
-    Level level;
-    LoadLevelFromBytes(level, BuildWad(BuildMapLumps(map)));
-    level.scale = 5, level.offsetX = 8, level.offsetY = 40;
-    ViewerState viewer{.playerStartPending = 1};
-    FontImage font{nullptr, 0, false};  // a status line of black rows
-    StatusLine statusLine{};
+    Level level = LoadLevelFromBytes(BuildWad(BuildMapLumps(map)));
+    View view{.scale = 5, .offsetX = 8, .offsetY = 40, .playerStartPending = 1};
     TestPicture frame(64, 64), expected = PictureOfLines(64, 64, {{4, 20, 54, 60}});
-    RenderFrame(frame.framebuffer, level, viewer, font, statusLine);
+    StatusLine statusLine;
+    FormatStatusLine(statusLine, 0, 0, 0, 0);  // black rows, in a font with no pixels
+    TakePlayerStart(level, view);
+    RenderFrame(frame.framebuffer, level, view, FontImage{{}, 0}, statusLine);
     std::fill_n(expected.framebuffer.pixels, 64 * 16, 0u);
     DrawRect(expected.framebuffer, 31, 27, 37, 33, 0x0000FF), DrawRect(expected.framebuffer, 1, 47, 7, 53, 0);
     DrawRect(expected.framebuffer, 28, 24, 40, 36, 0x0000FF);
     EXPECT_TRUE(frame == expected);
-    EXPECT_EQ(std::tuple(viewer.playerX, viewer.playerY, viewer.angle, viewer.playerStartPending), std::tuple(34.0f, 30.0f, 1.57079637f, 0));
-    viewer.playerX = 1;  // later frames leave the viewpoint alone
-    RenderFrame(frame.framebuffer, level, viewer, font, statusLine);
-    EXPECT_EQ(viewer.playerX, 1.0f);
+    EXPECT_EQ(std::tuple(view.playerX, view.playerY, view.angle, view.playerStartPending), std::tuple(34.0f, 30.0f, 1.57079637f, 0));
+    view.playerX = 1;  // later frames leave the viewpoint alone
+    TakePlayerStart(level, view);
+    EXPECT_EQ(view.playerX, 1.0f);
 }
 
 namespace {
@@ -215,12 +209,9 @@ TEST(MalformedMap, BrokenRecordsAreSkippedAndTheRestIsDrawn) {
         {"zero nodes, zero subsectors", [](TestMap& m) { m.nodes.clear(), m.subsectors.clear(); }, noWalls, fail, true},
     };
     for (uint8_t solid : {0, 1})  // the walls show, so a broken seg that was drawn would show too
-        ASSERT_NE(RenderSmall(Loaded(RoomWad(asIs)).level, solid), RenderSmall(Loaded(RoomWad(noWalls)).level, solid));
+        ASSERT_NE(RenderSmall(LoadLevelFromBytes(RoomWad(asIs)), solid), RenderSmall(LoadLevelFromBytes(RoomWad(noWalls)), solid));
     for (const auto& [name, breakIt, soundEquivalent, printed, extendedToo] : cases) {
         SCOPED_TRACE(name);
-        for (bool extended : {false, extendedToo}) {
-            Loaded broken(RoomWad(breakIt, extended)), sound(RoomWad(soundEquivalent));
-            for (uint8_t solid : {0, 1}) EXPECT_EQ(RenderSmall(broken.level, solid), std::pair(printed, RenderSmall(sound.level, solid).second));
-        }
+        for (bool extended : {false, extendedToo}) ExpectDrawsLike(RoomWad(breakIt, extended), RoomWad(soundEquivalent), "", printed);
     }
 }

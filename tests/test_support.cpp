@@ -104,27 +104,41 @@ TestMap Room() {
     return map;
 }
 
-void LoadLevelFromBytes(Level& level, const Bytes& wad, int32_t mapIndex) {
-    WadImage* image = WadImageFromBytes(wad.data(), wad.size());
-    LoadLevel(level, LevelFile{"test.wad", image}, kMapTable[mapIndex].name, MarkerSearch::kTableName);
-    FreeWadImage(image);
+Level LoadLevelFromBytes(const Bytes& wad, std::string* reported) {
+    LevelFile file{"test.wad", std::make_shared<const WadImage>(WadImage{wad})};
+    std::string lines;
+    Result<Level> level = LoadLevel(file, "E1M1", MarkerSearch::kEntryNameWithin,
+                                    [&](Stream, std::string_view line) { lines += line; });
+    if (reported) *reported = lines;
+    return level ? std::move(*level) : Level{};
 }
 
-Loaded::Loaded(const Bytes& wad) {
-    level.scale = 10, level.maxDepth = level.maxDraw = INT32_MAX, level.drawFarSides = 1;
-    testing::internal::CaptureStdout();
-    LoadLevelFromBytes(level, wad);
-    printed = testing::internal::GetCapturedStdout();
+View WholeView(uint8_t solidWalls) {
+    return {.scale = 10, .maxDepth = INT32_MAX, .maxDraw = INT32_MAX, .drawFarSides = 1, .playerX = 30, .playerY = 30,
+            .solidWalls = solidWalls};
 }
 
 std::pair<std::string, std::vector<uint32_t>> RenderSmall(const Level& level, uint8_t solidWalls) {
-    ViewerState viewer{.playerX = 30, .playerY = 30, .solidWalls = solidWalls};
-    FontImage font{nullptr, 0, false};
-    StatusLine statusLine{};
+    View view = WholeView(solidWalls);
     std::vector<uint32_t> pixels(64 * 48);
-    testing::internal::CaptureStdout();
-    RenderFrame({64, 48, pixels.data()}, level, viewer, font, statusLine);
-    return {testing::internal::GetCapturedStdout(), pixels};
+    TakePlayerStart(level, view);
+    FrameReport report = RenderFrame({64, 48, pixels.data()}, level, view, FontImage{{}, 0}, StatusLine{});
+    std::string reported;
+    for (int32_t k = 0; k < report.failures; ++k) reported += "Fail\r\n";
+    return {reported, pixels};
+}
+
+void ExpectDrawsLike(const Bytes& broken, const Bytes& sound, const std::string& loadReport,
+                     const std::optional<std::string>& frameReport) {
+    std::string reported;
+    Level brokenLevel = LoadLevelFromBytes(broken, &reported), soundLevel = LoadLevelFromBytes(sound);
+    EXPECT_EQ(reported, loadReport);
+    for (uint8_t solid : {0, 1}) {
+        auto [brokenFrameReport, pixels] = RenderSmall(brokenLevel, solid);
+        auto [soundFrameReport, soundPixels] = RenderSmall(soundLevel, solid);
+        EXPECT_EQ(brokenFrameReport, frameReport.value_or(soundFrameReport)) << (solid ? "solid" : "outline");
+        EXPECT_TRUE(pixels == soundPixels) << (solid ? "solid" : "outline");
+    }
 }
 
 Bytes ReadFileBytes(const std::string& path) {

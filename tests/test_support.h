@@ -2,11 +2,13 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "draw/framebuffer.h"
+#include "render/view.h"
 #include "wad/level.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -53,16 +55,17 @@ std::vector<TestLump> BuildExtendedMapLumps(const TestMap& map);
 // A square room seen from inside: four walls, a player start, one node over subsectors 0 and 1 (empty).
 TestMap Room();
 
-// Map mapIndex of the table from the file's bytes.
-void LoadLevelFromBytes(Level& level, const Bytes& wad, int32_t mapIndex = 0);
-// A level loaded from the file's bytes, viewed at one pixel per map unit with no walk limit; what the load printed.
-struct Loaded {
-    explicit Loaded(const Bytes& wad);
-    Level level;
-    std::string printed;
-};
-// What a 64 x 48 frame of the level prints and shows, from (30, 30) or the map's player start, with a black status line.
+// E1M1 as the table finds it, from the file's bytes (an empty level when it does not load); what the load reported.
+Level LoadLevelFromBytes(const Bytes& wad, std::string* reported = nullptr);
+// What a 64 x 48 frame of the level reports and shows, at one pixel per map unit with no walk limit, from
+// (30, 30) or the map's player start, with a black status line.
 std::pair<std::string, std::vector<uint32_t>> RenderSmall(const Level& level, uint8_t solidWalls);
+// The broken file loads (reporting `loadReport`) and draws like the sound one in both wall modes, its
+// frames reporting what the sound one's do, or `frameReport` when given.
+void ExpectDrawsLike(const Bytes& broken, const Bytes& sound, const std::string& loadReport,
+                     const std::optional<std::string>& frameReport = std::nullopt);
+// A view of the level at one pixel per map unit, with no walk limit.
+View WholeView(uint8_t solidWalls = 0);
 
 Bytes ReadFileBytes(const std::string& path);  // empty when it cannot be read
 void WriteFile(const std::string& path, const Bytes& bytes);
@@ -84,7 +87,7 @@ struct TestPicture {
     std::vector<std::pair<int32_t, int32_t>> BlackRuns(const std::vector<int32_t>& columns) const;
     bool operator==(const TestPicture& other) const { return store == other.store; }
     std::vector<uint32_t> store;
-    Framebuffer framebuffer;
+    Canvas framebuffer;
 };
 
 // Lines {x0, y0, x1, y1} drawn by DrawLine in one colour.

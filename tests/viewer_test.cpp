@@ -8,7 +8,8 @@
 #include <random>
 
 #include "app/headless/png_file.h"
-#include "app/key_commands.h"
+#include "app/key_table.h"
+#include "app/session.h"
 #include "render/fitted_view.h"
 #include "test_support.h"
 
@@ -27,24 +28,25 @@ std::vector<TestLump> MapsLumps(const std::vector<std::string>& names) {
 }
 Bytes MapsFile(const std::vector<std::string>& names) { return BuildWad(MapsLumps(names)); }
 
-// A viewer started as window creation starts it, from the file `path`.
+uint32_t Code(const char* name) { return KeyNamed(name)->virtualKey; }
+
+// A session started as window creation starts it, from the file `path`.
 struct KeyTest : testing::Test {
-    Viewer viewer;
+    Session session;
     std::string path = WriteTempFile("keys.wad", {}), printed, complained;
-    ~KeyTest() override { CloseViewer(viewer), std::filesystem::remove(path); }
+    ~KeyTest() override { std::filesystem::remove(path); }
 
     void Start(StartMap start = {}) {
-        testing::internal::CaptureStdout(), testing::internal::CaptureStderr();
-        StartViewer(viewer, LevelFile{path.c_str(), nullptr}, start, "/nonexistent/font.bmp");
-        printed = testing::internal::GetCapturedStdout(), complained = testing::internal::GetCapturedStderr();
+        session.messages = [this](Stream stream, std::string_view line) { (stream == Stream::kOutput ? printed : complained) += line; };
+        StartRun(session, LevelFile{path, nullptr}, start, "/nonexistent/font.bmp");
     }
-    Viewer& Press(uint32_t key, int32_t times = 1) { while (times-- > 0) ApplyKeyCommand(viewer, nullptr, key); return viewer; }
-    auto Limits(uint32_t key) { return std::tuple{Press(key).level.maxDepth, viewer.level.maxDraw, int(viewer.level.drawFarSides)}; }
+    Session& Press(const char* key, int32_t times = 1) { return Press(Code(key), times); }
+    Session& Press(uint32_t key, int32_t times = 1) { while (times-- > 0) PressKey(session, key, nullptr); return session; }
+    auto Limits(const char* key) { return std::tuple{Press(key).view.maxDepth, session.view.maxDraw, int(session.view.drawFarSides)}; }
     auto Settings() const {  // everything the commands may change but the level's records
-        const ViewerState& s = viewer.state;
-        const Level& l = viewer.level;
-        return std::tuple(s.playerX, s.playerY, s.angle, s.mapIndex, int(s.solidWalls), int(s.nearScale), s.playerStartPending,
-                          l.scale, l.offsetX, l.offsetY, l.maxDepth, l.maxDraw, int(l.drawFarSides));
+        const View& v = session.view;
+        return std::tuple(v.playerX, v.playerY, v.angle, session.mapIndex, int(v.solidWalls), int(v.halfDepthFactor), v.playerStartPending,
+                          v.scale, v.offsetX, v.offsetY, v.maxDepth, v.maxDraw, int(v.drawFarSides));
     }
 };
 
@@ -55,66 +57,64 @@ TEST_F(KeyTest, CommandsFromTheStartValues) {
     EXPECT_EQ(Settings(), std::tuple(50.0f, 50.0f, 0.0f, 0, 0, 0, 1, 2.5f, 1180.0f, 4880.0f, 100, 250, 1));
     EXPECT_EQ(std::pair(printed.substr(0, 17), complained.substr(0, 22)), std::pair(std::string("Invalid WAD file\n"), std::string("Unable to write file: ")));
     auto before = Settings();  // Escape too changes nothing without a window
-    for (uint32_t key : {0u, 65u, 116u, 96u, 36u, 16u, 18u, 255u, 0x10000u + kKeyUp, uint32_t(kKeyEscape)}) Press(key);
+    for (uint32_t key : {0u, 65u, 116u, 96u, 36u, 16u, 18u, 255u, 0x10000u + 38, 27u}) Press(key);
     EXPECT_EQ(Settings(), before);
-    EXPECT_EQ((std::pair{Press(kKeyUp).state.playerX, viewer.state.playerY}), std::pair(52.0f, 50.0f));
-    EXPECT_EQ(Press(kKeyDown).state.playerX, 50.0f);
-    EXPECT_EQ(Press(kKeyRight, 10).state.angle, std::nextafter(1.0f, 2.0f));  // ten float steps of 0.1
-    EXPECT_EQ(Press(kKeyLeft).state.angle, std::nextafter(1.0f, 2.0f) - 0.1f);
-    float c = float(std::cos(double(viewer.state.angle))), s = float(std::sin(double(viewer.state.angle)));
-    EXPECT_EQ((std::pair{Press(kKeyUp).state.playerX, viewer.state.playerY}), std::pair(50.0f + 2.0f * c, 50.0f + 2.0f * s));
-    EXPECT_EQ(Press(kKeyPageUp, 5).level.scale, 0.0f);
-    EXPECT_EQ(Press(kKeyPageUp).level.scale, -0.5f);
-    EXPECT_EQ(Press(kKeyPageDown, 3).level.scale, 1.0f);
-    EXPECT_EQ(Press(kKeySpace).state.solidWalls, 1);
-    EXPECT_EQ(Press(kKeyControl, 3).state.nearScale, 1);
-    EXPECT_EQ(Limits(kKeyF1), std::tuple(99, 250, 0));
-    viewer.level.maxDepth = 0, viewer.level.drawFarSides = 1;
-    EXPECT_EQ(Limits(kKeyF1), std::tuple(0, 250, 0));  // the floor holds, the switch still changes
-    viewer.level.maxDraw = 0, viewer.level.maxDepth = 5;
-    EXPECT_EQ(Limits(kKeyF3), std::tuple(250, 0, 1));
-    EXPECT_EQ(Limits(kKeyF2), std::tuple(251, 0, 0));
-    EXPECT_EQ(Limits(kKeyF4), std::tuple(250, 1, 1));
-    viewer.level.maxDepth = viewer.level.maxDraw = INT32_MAX;  // no ceilings: they saturate
-    EXPECT_EQ(Limits(kKeyF2), std::tuple(INT32_MAX, INT32_MAX, 0));
-    EXPECT_EQ(Limits(kKeyF4), std::tuple(250, INT32_MAX, 1));
+    EXPECT_EQ((std::pair{Press("Up").view.playerX, session.view.playerY}), std::pair(52.0f, 50.0f));
+    EXPECT_EQ(Press("Down").view.playerX, 50.0f);
+    EXPECT_EQ(Press("Right", 10).view.angle, std::nextafter(1.0f, 2.0f));  // ten float steps of 0.1
+    EXPECT_EQ(Press("Left").view.angle, std::nextafter(1.0f, 2.0f) - 0.1f);
+    EXPECT_EQ(Press("PageUp", 5).view.scale, 0.0f);
+    EXPECT_EQ(Press("PageUp").view.scale, -0.5f);
+    EXPECT_EQ(Press("PageDown", 3).view.scale, 1.0f);
+    EXPECT_EQ(Press("Space").view.solidWalls, 1);
+    EXPECT_EQ(Press("Ctrl", 3).view.halfDepthFactor, 1);
+    EXPECT_EQ(Limits("F1"), std::tuple(99, 250, 0));
+    session.view.maxDepth = 0, session.view.drawFarSides = 1;
+    EXPECT_EQ(Limits("F1"), std::tuple(0, 250, 0));  // the floor holds, the switch still changes
+    session.view.maxDraw = 0, session.view.maxDepth = 5;
+    EXPECT_EQ(Limits("F3"), std::tuple(250, 0, 1));
+    EXPECT_EQ(Limits("F2"), std::tuple(251, 0, 0));
+    EXPECT_EQ(Limits("F4"), std::tuple(250, 1, 1));
+    session.view.maxDepth = session.view.maxDraw = INT32_MAX;  // no ceilings: they saturate
+    EXPECT_EQ(Limits("F2"), std::tuple(INT32_MAX, INT32_MAX, 0));
+    EXPECT_EQ(Limits("F4"), std::tuple(250, INT32_MAX, 1));
 }
 
 // Table mode: keypad plus and minus clamp to the table's rows and always read the file anew; only the view is reset.
 TEST_F(KeyTest, MapChangesClampAndAlwaysReload) {
     WriteFile(path, MapsFile({"E1M9", "E1M1"}));
     Start();
-    viewer.state.playerX = 12, viewer.state.angle = 1, viewer.state.solidWalls = 1, viewer.state.playerStartPending = 0;
-    EXPECT_EQ(Press(kKeyKeypadPlus, 8).level.things.size(), 1u);
-    Press(kKeyPageDown, 3), WriteFile(path, MapsFile({"E1M1", "E1M9"}));
-    EXPECT_EQ(Press(kKeyKeypadPlus).level.things.size(), 2u);
+    session.view.playerX = 12, session.view.angle = 1, session.view.solidWalls = 1, session.view.playerStartPending = 0;
+    EXPECT_EQ(Press("KeypadPlus", 8).level.things.size(), 1u);
+    Press("PageDown", 3), WriteFile(path, MapsFile({"E1M1", "E1M9"}));
+    EXPECT_EQ(Press("KeypadPlus").level.things.size(), 2u);
     EXPECT_EQ(Settings(), std::tuple(12.0f, 50.0f, 1.0f, 8, 1, 0, 0, 2.0f, 3220.0f, 1600.0f, 100, 250, 1));
-    EXPECT_EQ((std::tuple{Press(kKeyKeypadMinus, 9).state.mapIndex, viewer.level.things.size(), viewer.level.scale}), std::tuple(0, 1u, 2.5f));
+    EXPECT_EQ((std::tuple{Press("KeypadMinus", 9).mapIndex, session.level.things.size(), session.view.scale}), std::tuple(0, 1u, 2.5f));
 }
 
 // File mode: keypad plus and minus step through the file's maps by exact name, stop at the ends, and fit each.
 TEST_F(KeyTest, FileModeStepsThroughTheFilesMapsInFittedViews) {
     WriteFile(path, MapsFile({"MAP1", "PAD", "MAP10", "E1M3"}));
-    viewer.framebuffer = {200, 100, nullptr};
+    ResizeFramebuffer(session, 200, 100);
     Start({0, {"MAP1", "MAP10", "E1M3"}});
     auto shown = [&] {
-        MapView fitted = FitMapView(viewer.level.vertexes, 200, 100);
-        EXPECT_EQ(std::tuple(viewer.level.scale, viewer.level.offsetX, viewer.level.offsetY), std::tuple(fitted.scale, fitted.offsetX, fitted.offsetY));
-        return std::tuple(viewer.state.mapIndex, viewer.level.things.size(), ViewerTitle(viewer));
+        MapView fitted = FitMapView(session.level.vertexes, 200, 100);
+        EXPECT_EQ(std::tuple(session.view.scale, session.view.offsetX, session.view.offsetY), std::tuple(fitted.scale, fitted.offsetX, fitted.offsetY));
+        return std::tuple(session.mapIndex, session.level.things.size(), WindowTitle(session));
     };
     const std::string file = std::filesystem::path(path).filename().string();
     EXPECT_EQ(shown(), std::tuple(0, 1u, "Wadscope3D - MAP1 - " + file));
-    EXPECT_EQ((Press(kKeyKeypadPlus), shown()), std::tuple(1, 3u, "Wadscope3D - MAP10 - " + file));  // not MAP1's lumps
-    Press(kKeyPageDown);
-    EXPECT_EQ((Press(kKeyKeypadPlus, 3), shown()), std::tuple(2, 4u, "Wadscope3D - E1M3 - " + file));
-    EXPECT_EQ((Press(kKeyKeypadMinus, 4), shown()), std::tuple(0, 1u, "Wadscope3D - MAP1 - " + file));
-    for (Framebuffer empty : {Framebuffer{0, 100, nullptr}, {200, 0, nullptr}}) {  // as in window creation: the fit waits for a size
-        viewer.framebuffer = empty;
-        EXPECT_TRUE(Press(kKeyKeypadPlus).fitPending);
+    EXPECT_TRUE(PressKey(session, Code("KeypadPlus"), nullptr).titleChanged);
+    EXPECT_EQ(shown(), std::tuple(1, 3u, "Wadscope3D - MAP10 - " + file));  // not MAP1's lumps
+    Press("PageDown");
+    EXPECT_EQ((Press("KeypadPlus", 3), shown()), std::tuple(2, 4u, "Wadscope3D - E1M3 - " + file));
+    EXPECT_EQ((Press("KeypadMinus", 4), shown()), std::tuple(0, 1u, "Wadscope3D - MAP1 - " + file));
+    for (auto [width, height] : {std::pair{0, 100}, {200, 0}}) {  // as in window creation: the fit waits for a size
+        ResizeFramebuffer(session, width, height);
+        EXPECT_TRUE(Press("KeypadPlus").fitPending);
     }
-    std::vector<uint32_t> pixels(200 * 100);
-    viewer.framebuffer = {200, 100, pixels.data()};
-    ComposeFrame(viewer);
+    ResizeFramebuffer(session, 200, 100);
+    ComposeFrame(session);
     EXPECT_EQ(std::get<0>(shown()), 2);
 }
 
@@ -124,30 +124,28 @@ TEST(StartMap, ChosenFromTheOptionsAndTheFile) {
     const std::string withE1M1 = WriteTempFile("start-e1m1.wad", MapsFile({"E1M1", "MAP01"}));
     using Maps = std::vector<std::string>;
     const Maps all = {"MAP1", "MAP10", "E1M3"};
-    const std::tuple<CommandLine, bool, int32_t, Maps, std::string> cases[] = {
-        {{}, true, 0, {}, ""},                          // no option: table mode, without looking at any file
-        {{.wadPath = file.c_str()}, true, 0, all, ""},  // no E1M1: the first map
-        {{.wadPath = file.c_str(), .mapName = "map10"}, true, 1, all, ""},
-        {{.wadPath = file.c_str(), .mapName = "E1M3"}, true, 2, {}, ""},
-        {{.wadPath = file.c_str(), .mapName = "E1M3", .fit = true}, true, 2, all, ""},
-        {{.wadPath = withE1M1.c_str()}, true, 0, {}, ""},
-        {{.wadPath = withE1M1.c_str(), .fit = true}, true, 0, {"E1M1", "MAP01"}, ""},
-        {{.wadPath = file.c_str(), .mapName = "MAP"}, false, 0, {}, file + " has no map MAP; its maps: MAP1 MAP10 E1M3"},
+    const std::tuple<Options, bool, int32_t, Maps, std::string> cases[] = {
+        {{}, true, 0, {}, ""},                  // no option: table mode, without looking at any file
+        {{.wadPath = file}, true, 0, all, ""},  // no E1M1: the first map
+        {{.wadPath = file, .mapName = "map10"}, true, 1, all, ""},
+        {{.wadPath = file, .mapName = "E1M3"}, true, 2, {}, ""},
+        {{.wadPath = file, .mapName = "E1M3", .fit = true}, true, 2, all, ""},
+        {{.wadPath = withE1M1}, true, 0, {}, ""},
+        {{.wadPath = withE1M1, .fit = true}, true, 0, {"E1M1", "MAP01"}, ""},
+        {{.wadPath = file, .mapName = "MAP"}, false, 0, {}, file + " has no map MAP; its maps: MAP1 MAP10 E1M3"},
         {{.wadPath = "no/freedm.wad"}, false, 0, {}, "cannot read level file no/freedm.wad: install Debian's freedm package, or give --wad a level file of your own"},
         {{.fit = true}, false, 0, {}, "cannot read level file DOOM1.WAD"}};
-    for (const auto& [commandLine, chosen, mapIndex, fileMaps, problem] : cases) {
-        StartMap start;
-        std::string said;
-        bool ok = ChooseStartMap(commandLine, LevelFile{commandLine.wadPath ? commandLine.wadPath : "DOOM1.WAD", nullptr}, start, said);
-        EXPECT_EQ(std::tuple(ok, start.mapIndex, start.fileMaps, said), std::tuple(chosen, mapIndex, fileMaps, problem));
+    for (const auto& [options, chosen, mapIndex, fileMaps, problem] : cases) {
+        Result<StartMap> start = ChooseStartMap(options, LevelFile{options.wadPath.value_or("DOOM1.WAD"), nullptr});
+        EXPECT_EQ(std::tuple(bool(start), start ? start->mapIndex : 0, start ? start->fileMaps : Maps{}, start ? "" : start.problem().line),
+                  std::tuple(chosen, mapIndex, fileMaps, problem));
     }
     std::filesystem::remove(file), std::filesystem::remove(withE1M1);
     for (auto [argument, problem] : {std::pair{"--fitted", "unknown option '--fitted'"}, {"E1M1", "unexpected argument 'E1M1'"},
                                      {"--map", "--map needs a value"}}) {
         const char* argv[] = {"wadscope", argument, nullptr};
-        CommandLine commandLine;
-        std::string said;
-        EXPECT_EQ(std::pair(ParseCommandLine(2, const_cast<char**>(argv), commandLine, said), said), std::pair(false, std::string(problem)));
+        Result<Options> options = ParseArguments(Program::kViewer, 2, const_cast<char**>(argv));
+        EXPECT_EQ(options ? "" : options.problem().line, problem);
     }
 }
 
@@ -243,7 +241,7 @@ TEST(PngFile, WritesEveryPixelBackAndReportsFailedWrites) {
                         : 0xFF000000u | (palette.empty() ? uint32_t(random()) % colours : palette[random() % colours]);
         if (colours == 257) pixels.back() = 0x123456;  // one colour more than 256
         std::string path = WriteTempFile("frame.png", {});
-        ASSERT_TRUE(WritePng(path.c_str(), {kWidth, kHeight, pixels.data()}));
+        ASSERT_TRUE(WritePng(path, {kWidth, kHeight, pixels.data()}));
         int32_t width = 0, height = 0;
         std::vector<uint32_t> read = ReadPng(path, width, height);
         for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
@@ -253,5 +251,5 @@ TEST(PngFile, WritesEveryPixelBackAndReportsFailedWrites) {
     }
     std::vector<uint32_t> pixels(16, 0);
     EXPECT_FALSE(WritePng("/dev/full", {4, 4, pixels.data()}));
-    EXPECT_FALSE(WritePng("/nonexistent/frame.png", {4, 4, pixels.data()}));
+    EXPECT_EQ(WritePng("/nonexistent/frame.png", {4, 4, pixels.data()}).problem().line, "cannot write /nonexistent/frame.png");
 }

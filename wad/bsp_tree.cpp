@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "wad/extended_nodes.h"
+#include "wad/little_endian.h"
 
 namespace {
 
@@ -32,28 +33,28 @@ uint32_t WidenChild(uint16_t child) {
 // Classic indices are signed: a negative one becomes a huge index that names nothing.
 uint32_t WidenIndex(int16_t index) { return uint32_t(int32_t(index)); }
 
-template <typename Record>
-const Record* Records(const std::vector<uint8_t>& lump) {
-    return reinterpret_cast<const Record*>(lump.data());
+NodeBox ReadBox(const uint8_t* bytes) {
+    return {ReadInt16(bytes), ReadInt16(bytes + 2), ReadInt16(bytes + 4), ReadInt16(bytes + 6)};
 }
+
+constexpr size_t kSegSize = 12, kSubsectorSize = 4, kNodeSize = 28;
 
 void BuildClassicTree(Level& level, const std::vector<uint8_t>& segs, const std::vector<uint8_t>& subsectors,
                       const std::vector<uint8_t>& nodes) {
-    for (const MapVertex& vertex : level.vertexes) level.segVertexes.push_back({float(vertex.x), float(vertex.y)});
-    for (size_t i = 0; i < segs.size() / sizeof(MapSeg); ++i) {
-        const MapSeg& seg = Records<MapSeg>(segs)[i];
-        level.segs.push_back({WidenIndex(seg.startVertex), WidenIndex(seg.endVertex), WidenIndex(seg.linedef),
-                              uint8_t(seg.direction != 0)});
+    level.segVertexes = level.vertexes;
+    for (size_t at = 0; at + kSegSize <= segs.size(); at += kSegSize) {
+        const uint8_t* seg = segs.data() + at;
+        level.segs.push_back({WidenIndex(ReadInt16(seg)), WidenIndex(ReadInt16(seg + 2)), WidenIndex(ReadInt16(seg + 6)),
+                              uint8_t(ReadUInt16(seg + 8) != 0)});
     }
-    for (size_t i = 0; i < subsectors.size() / sizeof(MapSubsector); ++i) {
-        const MapSubsector& subsector = Records<MapSubsector>(subsectors)[i];
-        level.subsectors.push_back({subsector.firstSeg, subsector.segCount});
-    }
-    size_t numNodes = nodes.size() / sizeof(MapNode);
+    for (size_t at = 0; at + kSubsectorSize <= subsectors.size(); at += kSubsectorSize)
+        level.subsectors.push_back({ReadInt16(subsectors.data() + at + 2), ReadInt16(subsectors.data() + at)});
+    size_t numNodes = nodes.size() / kNodeSize;
     for (size_t i = 0; i < numNodes; ++i) {
-        const MapNode& node = Records<MapNode>(nodes)[i];
-        level.nodes.push_back({node.x, node.y, node.dx, node.dy, node.rightBox, node.leftBox,
-                               WidenChild(node.rightChild), WidenChild(node.leftChild)});
+        const uint8_t* node = nodes.data() + i * kNodeSize;
+        level.nodes.push_back({double(ReadInt16(node)), double(ReadInt16(node + 2)), double(ReadInt16(node + 4)),
+                               double(ReadInt16(node + 6)), ReadBox(node + 8), ReadBox(node + 16),
+                               WidenChild(ReadUInt16(node + 24)), WidenChild(ReadUInt16(node + 26))});
     }
     // The last node, its index taken to 16 bits as a child: a level with no nodes starts at subsector 0.
     level.rootReference = WidenChild(uint16_t(numNodes - 1));
@@ -61,16 +62,16 @@ void BuildClassicTree(Level& level, const std::vector<uint8_t>& segs, const std:
 
 }  // namespace
 
-const char* BuildBspTree(Level& level, const std::vector<uint8_t>& segs, const std::vector<uint8_t>& subsectors,
-                         const std::vector<uint8_t>& nodes) {
+Status BuildBspTree(Level& level, const std::vector<uint8_t>& segs, const std::vector<uint8_t>& subsectors,
+                    const std::vector<uint8_t>& nodes) {
     for (const NodeSignature& signature : kUnreadNodeFormats)
-        if (StartsWith(nodes, signature.bytes, signature.length)) return signature.format;
+        if (StartsWith(nodes, signature.bytes, signature.length)) return Problem{ProblemKind::kUnsupported, signature.format};
     if (StartsWith(nodes, "XNOD", 4)) return ReadExtendedNodes(nodes.data() + 4, nodes.size() - 4, level);
     if (StartsWith(nodes, "ZNOD", 4)) {
-        std::vector<uint8_t> inflated;
-        if (const char* problem = InflateNodes(nodes.data() + 4, nodes.size() - 4, inflated)) return problem;
-        return ReadExtendedNodes(inflated.data(), inflated.size(), level);
+        Result<std::vector<uint8_t>> inflated = InflateNodes(nodes.data() + 4, nodes.size() - 4);
+        if (!inflated) return inflated.problem();
+        return ReadExtendedNodes(inflated->data(), inflated->size(), level);
     }
     BuildClassicTree(level, segs, subsectors, nodes);
-    return nullptr;
+    return Succeeded();
 }

@@ -8,7 +8,7 @@
 // Fills the level's tree (segVertexes, segs, subsectors, nodes, rootReference)
 // from the NODES lump: extended nodes when it starts with "XNOD" or "ZNOD",
 // otherwise classic records together with SEGS and SSECTORS. The level's
-// vertexes must be read first. Returns null, or what keeps the tree from being
+// vertexes must be read first. A problem names what keeps the tree from being
 // read, such as "GL nodes (XGLN)".
-const char* BuildBspTree(Level& level, const std::vector<uint8_t>& segs, const std::vector<uint8_t>& subsectors,
-                         const std::vector<uint8_t>& nodes);
+Status BuildBspTree(Level& level, const std::vector<uint8_t>& segs, const std::vector<uint8_t>& subsectors,
+                    const std::vector<uint8_t>& nodes);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "wad/little_endian.h"
+
 namespace {
 
 // Reads the data front to back; a count is taken only once the bytes of all
@@ -20,32 +22,31 @@ struct Reader {
     int16_t Int16() { return int16_t(UInt16()); }
     uint8_t UInt8() { return data[at++]; }
     NodeBox Box() {
-        NodeBox box;
-        std::memcpy(&box, data + at, sizeof box);
-        at += sizeof box;
-        return box;
+        int16_t top = Int16(), bottom = Int16(), left = Int16();
+        return {top, bottom, left, Int16()};
     }
 };
 
 constexpr size_t kNewVertexSize = 8, kSegSize = 11, kNodeSize = 32;
 
-// 16.16 fixed point to the nearest float: the conversion rounds once, the scale is exact.
-float FromFixed(uint32_t fixed) { return float(int32_t(fixed)) / 65536.0f; }
+// 16.16 fixed point, exactly.
+double FromFixed(uint32_t fixed) { return double(int32_t(fixed)) / 65536.0; }
+
+Problem Unsupported(const char* what) { return {ProblemKind::kUnsupported, what}; }
 
 }  // namespace
 
-const char* ReadExtendedNodes(const uint8_t* data, size_t size, Level& level) {
-    const char* const cutShort = "extended nodes cut short";
+Status ReadExtendedNodes(const uint8_t* data, size_t size, Level& level) {
+    const Problem cutShort = Unsupported("extended nodes cut short");
     Reader reader{data, size};
     if (!reader.Holds(2, 4)) return cutShort;
     uint32_t originalVertexes = reader.UInt32();
     uint32_t newVertexes = reader.UInt32();
-    if (originalVertexes > level.vertexes.size()) return "extended nodes that name more vertexes than VERTEXES holds";
+    if (originalVertexes > level.vertexes.size()) return Unsupported("extended nodes that name more vertexes than VERTEXES holds");
     if (!reader.Holds(newVertexes, kNewVertexSize)) return cutShort;
-    for (uint32_t i = 0; i < originalVertexes; ++i)
-        level.segVertexes.push_back({float(level.vertexes[i].x), float(level.vertexes[i].y)});
+    level.segVertexes.assign(level.vertexes.begin(), level.vertexes.begin() + originalVertexes);
     for (uint32_t i = 0; i < newVertexes; ++i) {
-        float x = FromFixed(reader.UInt32());
+        double x = FromFixed(reader.UInt32());
         level.segVertexes.push_back({x, FromFixed(reader.UInt32())});
     }
 
@@ -72,7 +73,7 @@ const char* ReadExtendedNodes(const uint8_t* data, size_t size, Level& level) {
     uint32_t nodeCount = reader.UInt32();
     if (!reader.Holds(nodeCount, kNodeSize)) return cutShort;
     for (uint32_t i = 0; i < nodeCount; ++i) {
-        BspNode node;
+        MapNode node;
         node.x = reader.Int16(), node.y = reader.Int16(), node.dx = reader.Int16(), node.dy = reader.Int16();
         node.rightBox = reader.Box(), node.leftBox = reader.Box();
         node.rightChild = reader.UInt32(), node.leftChild = reader.UInt32();
@@ -80,12 +81,13 @@ const char* ReadExtendedNodes(const uint8_t* data, size_t size, Level& level) {
     }
     // A map of one subsector has no node: the walk starts at subsector 0.
     level.rootReference = nodeCount > 0 ? nodeCount - 1 : kSubsectorChild;
-    return nullptr;
+    return Succeeded();
 }
 
-const char* InflateNodes(const uint8_t* data, size_t size, std::vector<uint8_t>& inflated) {
+Result<std::vector<uint8_t>> InflateNodes(const uint8_t* data, size_t size) {
     z_stream stream{};
-    if (inflateInit(&stream) != Z_OK) return "compressed nodes that zlib cannot start on";
+    if (inflateInit(&stream) != Z_OK) return Unsupported("compressed nodes that zlib cannot start on");
+    std::vector<uint8_t> inflated;
     stream.next_in = const_cast<uint8_t*>(data);
     stream.avail_in = uInt(std::min<size_t>(size, UINT32_MAX));
     inflated.resize(std::min<size_t>(std::max<size_t>(size * 4, 4096), kMaxInflatedNodeBytes));
@@ -109,7 +111,8 @@ const char* InflateNodes(const uint8_t* data, size_t size, std::vector<uint8_t>&
         }
         inflated.resize(std::min(inflated.size() * 2, kMaxInflatedNodeBytes));
     }
-    inflated.resize(problem ? 0 : stream.total_out);
+    inflated.resize(stream.total_out);
     inflateEnd(&stream);
-    return problem;
+    if (problem) return Unsupported(problem);
+    return inflated;
 }

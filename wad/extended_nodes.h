@@ -12,9 +12,9 @@
 constexpr size_t kMaxInflatedNodeBytes = size_t(64) << 20;
 
 // Reads the data that follows "XNOD" into the level's tree. Trailing bytes are
-// ignored. Returns null, or what is wrong with the data.
-const char* ReadExtendedNodes(const uint8_t* data, size_t size, Level& level);
+// ignored. A problem says what is wrong with the data.
+Status ReadExtendedNodes(const uint8_t* data, size_t size, Level& level);
 
 // Inflates the zlib stream that follows "ZNOD"; never holds more than
-// kMaxInflatedNodeBytes. Returns null, or what is wrong with the stream.
-const char* InflateNodes(const uint8_t* data, size_t size, std::vector<uint8_t>& inflated);
+// kMaxInflatedNodeBytes. A problem says what is wrong with the stream.
+Result<std::vector<uint8_t>> InflateNodes(const uint8_t* data, size_t size);

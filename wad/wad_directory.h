@@ -4,34 +4,41 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "wad/result.h"
 #include "wad/wad_image.h"
 
-// Where a file's bytes come from: a file on disk, of which only the pieces asked
-// for are read, or an image of the whole file in memory.
-struct WadSource {
-    FILE* file = nullptr;
-    const WadImage* image = nullptr;
-    uint64_t size = 0;  // the file's size when it was opened
+// Where a load reads the level file: the file at path, opened anew for every
+// load, of which only the header, the directory and the map's lumps are read;
+// or, when image is set, a file's bytes already in memory. path names the file in messages.
+struct LevelFile {
+    std::string path = kDefaultWadPath;
+    std::shared_ptr<const WadImage> image;
 };
 
-// Opens the file and tells its size; false when it cannot be opened or sized.
-bool OpenWadFile(const char* path, WadSource& source);
-WadSource WadSourceOf(const WadImage& image);
-void CloseWadSource(WadSource& source);
+struct CloseWadFile {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// An opened level file: a file on disk, of which only the pieces asked for are
+// read, or an image of the whole file in memory.
+struct WadSource {
+    std::unique_ptr<std::FILE, CloseWadFile> file;
+    const WadImage* image = nullptr;
+    uint64_t size = 0;  // the file's size when it was opened
+    std::string name;
+};
+
+// Opens the file or takes its image; a problem when it cannot be opened or sized.
+Result<WadSource> OpenLevelFile(const LevelFile& file);
 
 // Copies size bytes from offset; false when the source does not deliver them
 // all, which a file that shrank since it was opened may do.
 bool ReadWadBytes(const WadSource& source, uint64_t offset, size_t size, uint8_t* out);
-
-enum class DirectoryStatus {
-    kRead,
-    kUnreadable,  // the header or directory could not be read
-    kInvalid,     // not "IWAD" or "PWAD", or the directory reaches past the end
-    kNoLumps,     // numLumps 0 or negative
-};
 
 struct LumpEntry {
     uint32_t filePos;
@@ -40,12 +47,16 @@ struct LumpEntry {
 };
 
 struct WadDirectory {
-    DirectoryStatus status = DirectoryStatus::kUnreadable;
     uint64_t fileSize = 0;
-    std::vector<uint8_t> entries;  // 16 bytes per lump, as in the file
+    std::vector<uint8_t> entries;  // 16 bytes per lump, as in the file; none when numLumps is 0 or negative
 };
 
-WadDirectory ReadWadDirectory(const WadSource& source);
+// The header and the directory; a problem when they cannot be read, the file is
+// not "IWAD" or "PWAD", or its directory reaches past the end.
+Result<WadDirectory> ReadWadDirectory(const WadSource& source);
+
+// The same, opening the file for it.
+Result<WadDirectory> ReadLevelFileDirectory(const LevelFile& file);
 
 int32_t LumpCount(const WadDirectory& directory);
 LumpEntry LumpAt(const WadDirectory& directory, int32_t index);
@@ -53,17 +64,14 @@ LumpEntry LumpAt(const WadDirectory& directory, int32_t index);
 // Whether the lump's data lies inside the file.
 bool LumpInsideFile(const WadDirectory& directory, const LumpEntry& lump);
 
-// The built-in table's marker search: the first entry whose name occurs within
-// mapName (a substring test, case-sensitive). -1 when none does.
-int32_t FindMapMarker(const WadDirectory& directory, const char* mapName);
-
-// The first entry from the marker on, the marker included, whose name occurs
-// within lumpName; the search runs on to the end of the directory. -1 when none.
-int32_t FindLump(const WadDirectory& directory, int32_t marker, const char* lumpName);
+// The first entry from index `from` on whose name occurs within `wanted` (a
+// substring test, case-sensitive, the entry's name the needle); the search runs
+// on to the end of the directory. The built-in table finds a map's marker this
+// way from entry 0, and each lump of the map from the marker on.
+std::optional<int32_t> FindEntryNamedWithin(const WadDirectory& directory, int32_t from, const char* wanted);
 
 // The file's maps in directory order: every entry directly followed by THINGS.
 std::vector<std::string> ListMaps(const WadDirectory& directory);
 
-// The map entry (directly followed by THINGS) whose name equals name, ignoring
-// case; -1 when there is none.
-int32_t FindMapEntry(const WadDirectory& directory, const std::string& name);
+// The map entry (directly followed by THINGS) whose name equals name, ignoring case.
+std::optional<int32_t> FindMapEntry(const WadDirectory& directory, const std::string& name);

@@ -1,60 +1,44 @@
 #include "wad/wad_image.h"
 
+#include <climits>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <memory>
+#include <new>
 
 namespace {
 
-WadImage* NewImage(uint32_t size) {
-    auto* image = static_cast<WadImage*>(std::malloc(sizeof(WadImage)));
-    if (!image) return nullptr;
-    image->bytes = static_cast<uint8_t*>(std::malloc(size_t(size) + 1));
-    if (!image->bytes) {
-        std::free(image);
-        return nullptr;
-    }
-    image->size = size;
-    image->bytes[size] = 0;
-    return image;
-}
+Problem Unreadable(const std::string& name) { return {ProblemKind::kUnreadable, "cannot read level file " + name}; }
+
+struct CloseFile {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
 
 }  // namespace
 
-WadImage* LoadWadImage(const char* path, int32_t* fileSize) {
-    FILE* file = std::fopen(path, "rb");
-    if (!file) return nullptr;
+Result<WadImage> LoadWadImage(const std::string& path) {
+    std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return Unreadable(path);
     long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    if (std::fseek(file.get(), 0, SEEK_END) == 0) size = std::ftell(file.get());
     // A size that cannot be told, or that does not fit the format's 32-bit fields, is a failed load.
-    if (size < 0 || size > INT32_MAX || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fclose(file);
-        return nullptr;
+    if (size < 0 || size > INT32_MAX || std::fseek(file.get(), 0, SEEK_SET) != 0) return Unreadable(path);
+    WadImage image;
+    try {
+        image.bytes.resize(size_t(size));
+    } catch (const std::bad_alloc&) {
+        return Unreadable(path);
     }
-    WadImage* image = NewImage(uint32_t(size));
-    if (!image) {
-        std::fclose(file);
-        return nullptr;
-    }
-    size_t read = std::fread(image->bytes, 1, size_t(size), file);
-    std::fclose(file);
-    if (read != size_t(size)) {
-        FreeWadImage(image);
-        return nullptr;
-    }
-    if (fileSize) *fileSize = int32_t(size);
+    if (std::fread(image.bytes.data(), 1, image.bytes.size(), file.get()) != image.bytes.size()) return Unreadable(path);
     return image;
 }
 
-WadImage* WadImageFromBytes(const uint8_t* data, size_t size) {
-    if (size > size_t(INT32_MAX)) return nullptr;
-    WadImage* image = NewImage(uint32_t(size));
-    if (image && size > 0) std::memcpy(image->bytes, data, size);
+Result<WadImage> WadImageFromBytes(const uint8_t* data, size_t size, const std::string& name) {
+    if (size > size_t(INT32_MAX)) return Unreadable(name);
+    WadImage image;
+    try {
+        if (size > 0) image.bytes.assign(data, data + size);
+    } catch (const std::bad_alloc&) {
+        return Unreadable(name);
+    }
     return image;
-}
-
-void FreeWadImage(WadImage* image) {
-    if (!image) return;
-    std::free(image->bytes);
-    std::free(image);
 }

@@ -5,12 +5,6 @@
 const kTickMilliseconds = 16;
 const kMaxSide = 16384;
 const kEscape = 27;
-// The Win32 virtual-key codes of the keys the viewer uses, by KeyboardEvent.code.
-const kVirtualKeys = {
-  ControlLeft: 17, ControlRight: 17, Escape: kEscape, Space: 32, PageUp: 33, PageDown: 34,
-  ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, NumpadAdd: 107, NumpadSubtract: 109,
-  F1: 112, F2: 113, F3: 114, F4: 115,
-};
 
 const canvas = document.getElementById('screen');
 const canvasArea = document.querySelector('main');
@@ -47,6 +41,9 @@ const coreReady = createWadscope({ print: line => console.log(line), printErr: l
       resize: module.cwrap('wadscope_resize', 'number', ['number', 'number']),
       tick: module.cwrap('wadscope_tick', 'number', []),
       key: module.cwrap('wadscope_key', null, ['number']),
+      // The Win32 virtual-key codes of the viewer's keys, by KeyboardEvent.code, from the core's key table.
+      virtualKeys: Object.fromEntries(module.cwrap('wadscope_keys', 'string', [])().split('\n').filter(Boolean)
+        .map(line => line.split(' ')).map(([code, key]) => [code, Number(key)])),
     };
   });
 
@@ -151,7 +148,7 @@ function toggleFullScreen() {
 function onKeyDown(core, event) {
   if (event.target.closest('input, select')) return;  // the controls keep their own keys
   if (event.altKey && !event.ctrlKey) return;         // Alt combinations are the system's
-  const virtualKey = kVirtualKeys[event.code];
+  const virtualKey = core.virtualKeys[event.code];
   if (!virtualKey) return;
   event.preventDefault();  // no scrolling, no help, no find
   if (virtualKey === kEscape) return toggleFullScreen();

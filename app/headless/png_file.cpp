@@ -51,13 +51,13 @@ struct Palette {
     }
 };
 
-bool RowRepeats(const Framebuffer& framebuffer, int32_t y) {
+bool RowRepeats(const Canvas& framebuffer, int32_t y) {
     const uint32_t* row = framebuffer.pixels + size_t(y) * size_t(framebuffer.width);
     return y > 0 && std::memcmp(row, row - framebuffer.width, size_t(framebuffer.width) * 4) == 0;
 }
 
 // The frame's colours (the top byte dropped) when there are at most 256 of them.
-bool CollectPalette(const Framebuffer& framebuffer, Palette& palette) {
+bool CollectPalette(const Canvas& framebuffer, Palette& palette) {
     for (int32_t y = 0; y < framebuffer.height; ++y) {
         if (RowRepeats(framebuffer, y)) continue;
         const uint32_t* row = framebuffer.pixels + size_t(y) * size_t(framebuffer.width);
@@ -103,9 +103,7 @@ void PackRow(std::span<const uint32_t> row, Palette* palette, uint8_t* out) {
     }
 }
 
-}  // namespace
-
-bool WritePng(const char* path, const Framebuffer& framebuffer) {
+bool WriteWholePng(const char* path, const Canvas& framebuffer) {
     FILE* file = std::fopen(path, "wb");
     if (!file) return false;
     Palette palette;
@@ -152,4 +150,11 @@ bool WritePng(const char* path, const Framebuffer& framebuffer) {
     deflateEnd(&stream);
     png.Chunk("IEND", nullptr, 0);
     return std::fclose(file) == 0 && written && png.ok;
+}
+
+}  // namespace
+
+Status WritePng(const std::string& path, const Canvas& canvas) {
+    if (WriteWholePng(path.c_str(), canvas)) return Succeeded();
+    return Problem{ProblemKind::kCannotWrite, "cannot write " + path};
 }

@@ -4,14 +4,13 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 
 #include "app/build_info.h"
-#include "app/font_path.h"
-#include "app/key_commands.h"
-#include "app/viewer.h"
+#include "app/key_table.h"
+#include "app/session.h"
 
 namespace {
 
@@ -23,11 +22,11 @@ struct Shell {
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;  // exactly the framebuffer's size, or none
-    bool framebufferReady = false;
     uint32_t windowStyle = kViewerWindowStyle;  // Win32 style bits: only the caption's matter here
+    std::unordered_map<SDL_Keycode, uint32_t> virtualKeys;  // from the key table's SDL names
 };
 
-Viewer viewer;
+Session session;
 Shell shell;
 
 uint32_t SetWindowStyle(void* window, uint32_t style) {
@@ -45,42 +44,26 @@ void PlaceTopLeftTopmost(void* window, int32_t clientWidth, int32_t clientHeight
     SDL_SetWindowAlwaysOnTop(sdlWindow, SDL_TRUE);
 }
 
-// Replaces the framebuffer and the texture with ones of the window's pixel size.
-// A failed allocation leaves 0 x 0 and no frames until a later resize succeeds.
-void ResizeFramebuffer() {
+// A framebuffer and a texture of the window's pixel size.
+void Resize() {
     int width = 0, height = 0;
-    if (SDL_GetRendererOutputSize(shell.renderer, &width, &height) != 0)
-        SDL_GetWindowSize(shell.window, &width, &height);
-    if (width < 0) width = 0;
-    if (height < 0) height = 0;
-
+    if (SDL_GetRendererOutputSize(shell.renderer, &width, &height) != 0) SDL_GetWindowSize(shell.window, &width, &height);
     if (shell.texture) SDL_DestroyTexture(shell.texture);
     shell.texture = nullptr;
-    std::free(viewer.framebuffer.pixels);
-    viewer.framebuffer = {};
-    shell.framebufferReady = false;
-
-    size_t pixelCount = size_t(width) * size_t(height);
-    uint32_t* pixels = nullptr;
-    if (pixelCount > 0) {
-        // Cleared, so a paint before the next tick shows black rather than old memory.
-        pixels = static_cast<uint32_t*>(std::calloc(pixelCount, sizeof(uint32_t)));
-        if (!pixels) {
-            std::fprintf(stderr, "wadscope: no memory for a %dx%d frame\n", width, height);
-            return;
-        }
-        shell.texture = SDL_CreateTexture(shell.renderer, SDL_PIXELFORMAT_RGB888,
-                                          SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (Status sized = ResizeFramebuffer(session, width, height); !sized)
+        std::fprintf(stderr, "wadscope: %s\n", sized.problem().line.c_str());
+    const Canvas& canvas = session.framebuffer.canvas();
+    if (canvas.width > 0 && canvas.height > 0) {
+        shell.texture = SDL_CreateTexture(shell.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                          canvas.width, canvas.height);
         if (!shell.texture) std::fprintf(stderr, "wadscope: %s\n", SDL_GetError());
     }
-    viewer.framebuffer = {width, height, pixels};
-    shell.framebufferReady = true;
 }
 
-void PresentFrame() {
+void Present() {
     SDL_SetRenderDrawColor(shell.renderer, 0, 0, 0, 255);
     SDL_RenderClear(shell.renderer);
-    const Framebuffer& frame = viewer.framebuffer;
+    const Canvas& frame = session.framebuffer.canvas();
     if (shell.texture && frame.pixels) {
         SDL_UpdateTexture(shell.texture, nullptr, frame.pixels, frame.width * int(sizeof(uint32_t)));
         SDL_Rect rect{0, 0, frame.width, frame.height};
@@ -89,49 +72,20 @@ void PresentFrame() {
     SDL_RenderPresent(shell.renderer);
 }
 
-// The Win32 virtual-key code of a key, or 0 for keys no command can use.
-uint32_t VirtualKeyOf(const SDL_Keysym& key) {
-    SDL_Keycode code = key.sym;
-    if (code >= SDLK_a && code <= SDLK_z) return uint32_t('A' + (code - SDLK_a));
-    if (code >= SDLK_0 && code <= SDLK_9) return uint32_t(code);
-    switch (code) {
-        case SDLK_LCTRL:
-        case SDLK_RCTRL: return kKeyControl;
-        case SDLK_ESCAPE: return kKeyEscape;
-        case SDLK_SPACE: return kKeySpace;
-        case SDLK_PAGEUP: return kKeyPageUp;
-        case SDLK_PAGEDOWN: return kKeyPageDown;
-        case SDLK_LEFT: return kKeyLeft;
-        case SDLK_UP: return kKeyUp;
-        case SDLK_RIGHT: return kKeyRight;
-        case SDLK_DOWN: return kKeyDown;
-        case SDLK_KP_PLUS: return kKeyKeypadPlus;
-        case SDLK_KP_MINUS: return kKeyKeypadMinus;
-        case SDLK_F1: return kKeyF1;
-        case SDLK_F2: return kKeyF2;
-        case SDLK_F3: return kKeyF3;
-        case SDLK_F4: return kKeyF4;
-        default: return 0;
-    }
-}
-
 // Returns false when the window has been closed.
 bool HandleEvent(const SDL_Event& event, const WindowCalls& windowCalls) {
     switch (event.type) {
         case SDL_QUIT: return false;
         case SDL_WINDOWEVENT:
-            if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) ResizeFramebuffer();
-            else if (event.window.event == SDL_WINDOWEVENT_EXPOSED) PresentFrame();
+            if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) Resize();
+            else if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Present();
             break;
         case SDL_KEYDOWN: {  // auto-repeat included: every repeat is one more command
             // Alt combinations are system keys on Windows and never reach the viewer.
             if ((event.key.keysym.mod & KMOD_ALT) && !(event.key.keysym.mod & KMOD_CTRL)) break;
-            if (uint32_t virtualKey = VirtualKeyOf(event.key.keysym)) {
-                ApplyKeyCommand(viewer, &windowCalls, virtualKey);
-                // In file mode the title names the map, which a map key may have changed.
-                std::string title = ViewerTitle(viewer);
-                if (title != SDL_GetWindowTitle(shell.window)) SDL_SetWindowTitle(shell.window, title.c_str());
-            }
+            auto key = shell.virtualKeys.find(event.key.keysym.sym);
+            if (key != shell.virtualKeys.end() && PressKey(session, key->second, &windowCalls).titleChanged)
+                SDL_SetWindowTitle(shell.window, WindowTitle(session).c_str());
             break;
         }
         default: break;
@@ -139,40 +93,40 @@ bool HandleEvent(const SDL_Event& event, const WindowCalls& windowCalls) {
     return true;
 }
 
+// SDL's key codes of the keys in the table.
+void MapKeys() {
+    for (const Key& key : Keys()) {
+        std::string names = key.sdlNames;
+        for (size_t start = 0, end; start <= names.size(); start = end + 1) {
+            end = std::min(names.find('|', start), names.size());
+            SDL_Keycode code = SDL_GetKeyFromName(names.substr(start, end - start).c_str());
+            if (code != SDLK_UNKNOWN) shell.virtualKeys[code] = key.virtualKey;
+        }
+    }
+}
+
+int Fail(const char* what) {
+    std::fprintf(stderr, "wadscope: %s%s\n", what, SDL_GetError());
+    SDL_Quit();
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    CommandLine commandLine;
-    std::string problem;
-    if (!ParseCommandLine(argc, argv, commandLine, problem)) {
-        std::fprintf(stderr, "wadscope: %s (see wadscope --help)\n", problem.c_str());
-        return 2;
-    }
-    if (commandLine.help) {
-        std::printf("%sThe Wadscope viewer in a window of its own. With no option it opens DOOM1.WAD\n"
-                    "and font.bmp in the working directory on E1M1, as always (with no font.bmp\n"
-                    "there, the installed %s/font.bmp).\n\n%s",
-                    kViewerUsage, kInstalledFontFolder, kSharedOptionsHelp);
-        return 0;
-    }
-    if (commandLine.version) {
-        std::printf("%s\n", VersionLine("wadscope").c_str());
-        return 0;
-    }
-    LevelFile wadFile = LevelFileOf(commandLine);
-    StartMap start;
-    if (!ChooseStartMap(commandLine, wadFile, start, problem)) {
-        std::fprintf(stderr, "wadscope: %s\n", problem.c_str());
+    Launch launch = PrepareLaunch(Program::kViewer, argc, argv, kInstalledFontFolder);
+    if (launch.answer) {
+        const Answer& answer = *launch.answer;
+        std::fputs(answer.text.c_str(), answer.isProblem ? stderr : stdout);
         // Started from a menu, nobody reads standard error: say it in a box too (no display, no box).
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kWindowTitle, ("wadscope: " + problem).c_str(), nullptr);
-        return 1;
+        std::string line = answer.text.substr(0, answer.text.find('\n'));
+        if (answer.exitCode == 1) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kWindowTitle, line.c_str(), nullptr);
+        return answer.exitCode;
     }
-    StartViewer(viewer, wadFile, start, ChooseFontPath(kInstalledFontFolder).c_str());
+    session.messages = PrintToStandardStreams;
+    StartRun(session, launch.file, launch.start, launch.fontPath);
 
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        std::fprintf(stderr, "wadscope: cannot start SDL: %s\n", SDL_GetError());
-        return 1;
-    }
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return Fail("cannot start SDL: ");
     // With no display SDL falls back to drivers that show nothing; unless asked
     // for by name, a viewer there would run unseen forever.
     const char* driver = SDL_GetCurrentVideoDriver();
@@ -182,21 +136,16 @@ int main(int argc, char* argv[]) {
         SDL_Quit();
         return 1;
     }
+    MapKeys();
     // One to one copies only; never filter.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    shell.window = SDL_CreateWindow(ViewerTitle(viewer).c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                    kStartWidth, kStartHeight,
-                                    SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+    shell.window = SDL_CreateWindow(WindowTitle(session).c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                    kStartWidth, kStartHeight, SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
     // Hidden until the renderer exists: making it may replace the native window.
-    if (shell.window)
-        shell.renderer = SDL_CreateRenderer(shell.window, -1, SDL_RENDERER_SOFTWARE);
-    if (!shell.renderer) {
-        std::fprintf(stderr, "wadscope: cannot open a window: %s\n", SDL_GetError());
-        SDL_Quit();
-        return 1;
-    }
+    if (shell.window) shell.renderer = SDL_CreateRenderer(shell.window, -1, SDL_RENDERER_SOFTWARE);
+    if (!shell.renderer) return Fail("cannot open a window: ");
     SDL_ShowWindow(shell.window);
-    ResizeFramebuffer();  // the first size; later ones come as size-change events
+    Resize();  // the first size; later ones come as size-change events
 
     WindowCalls windowCalls{shell.window, SetWindowStyle, PlaceTopLeftTopmost};
     Uint64 nextTick = SDL_GetTicks64() + kTickMilliseconds;
@@ -204,13 +153,9 @@ int main(int argc, char* argv[]) {
     while (running) {
         Uint64 now = SDL_GetTicks64();
         if (now >= nextTick) {
-            if (shell.framebufferReady) {
-                ComposeFrame(viewer);
-                PresentFrame();
-            }
+            if (ComposeFrame(session)) Present();
             // A late tick is not made up for: at most one frame per tick.
-            nextTick = now - nextTick >= kTickMilliseconds ? now + kTickMilliseconds
-                                                          : nextTick + kTickMilliseconds;
+            nextTick = now - nextTick >= kTickMilliseconds ? now + kTickMilliseconds : nextTick + kTickMilliseconds;
             continue;
         }
         SDL_Event event;

@@ -1,6 +1,6 @@
 #!/bin/bash
-# The Windows viewer under Wine on a display of its own, as a person uses it: keys,
-# Escape twice, Alt+F4, and another file and map; every picture equals wadscope-render's.
+# The Windows viewer under Wine on a display of its own, as a person uses it: the shared
+# scenario (keys, Escape twice, Alt+F4, file mode); every picture equals wadscope-render's.
 # usage: wine_viewer_test.sh WADSCOPE_EXE WADSCOPE_RENDER SOURCE_DIR [RUN_FOLDER]
 # RUN_FOLDER: the viewer runs there (it holds DOOM1.WAD and font.bmp) instead of a fresh folder.
 #
@@ -16,7 +16,7 @@ require wineserver wine
 require x86_64-w64-mingw32-gcc-win32 gcc-mingw-w64-x86-64-win32
 require xdotool xdotool
 exe=$(realpath "$1") render=$(realpath "$2") source=$(realpath "$3") run=${4:+$(realpath "$4")}
-wad=/usr/share/games/doom/freedoom1.wad font=$source/assets/font.bmp
+wad=/usr/share/games/doom/freedoom1.wad
 before_cleanup() { WINEPREFIX=$work/prefix wineserver -k 2>/dev/null; }
 start_display
 
@@ -53,34 +53,31 @@ probe_until() {  # TEST
   fail "the window of class Wadscope3D: '$line' does not pass $1"
 }
 send() { xdotool windowfocus --sync "$window" 2>/dev/null; xdotool key --window "$window" "$@"; }
+client_size() {
+  probe_until 'true'
+  echo "$client"
+}
+# After each Escape: at 0,0 and topmost; borderless around the same client area, or overlapped again.
+expect_style() {
+  if [[ $1 == borderless ]]; then
+    probe_until '(( (style & 0x00C00000) == 0 && (exstyle & 8) )) && [[ $place == 0,0 && $outer == "$first_client" ]]'
+  else
+    window=$(xdotool search --name '^Wadscope3D$' | head -1)  # a new X window for the new style
+    probe_until '(( (style & 0x00CF0000) == 0x00CF0000 && (exstyle & 8) )) && [[ $place == 0,0 && $outer == "$first_outer" ]]'
+  fi
+  pass "Escape: $1, topmost, at 0,0, the same client area"
+}
+after_start() {
+  probe_until '[[ $title == Wadscope3D ]] && (( (style & 0x00CF0000) == 0x00CF0000 ))'
+  first_client=$client first_outer=$outer
+  pass "class and title Wadscope3D, an overlapped window, client area $client"
+}
+after_keys() { :; }
+quit() { send alt+F4; }  # WM_CLOSE through DefWindowProc
 
 if [[ -z $run ]]; then
   run=$work/run
-  mkdir "$run" && ln -s "$wad" "$run/DOOM1.WAD" && cp "$font" "$run/font.bmp"
+  mkdir "$run" && ln -s "$wad" "$run/DOOM1.WAD" && cp "$source/assets/font.bmp" "$run/font.bmp"
 fi
 cd "$run" || fail "cannot enter $run"
-start_viewer Wadscope3D wine "$exe"
-probe_until '[[ $title == Wadscope3D ]] && (( (style & 0x00CF0000) == 0x00CF0000 ))'
-first_client=$client first_outer=$outer
-pass "class and title Wadscope3D, an overlapped window, client area $client"
-same_picture start "$window" "$client" --wad "$wad" --font "$font"
-keys="Right Up*3 Space Ctrl F1 KeypadPlus"
-send Right Up Up Up space Control_L F1 KP_Add
-same_picture keys "$window" "$client" --wad "$wad" --font "$font" --keys "$keys"
-send Escape
-probe_until '(( (style & 0x00C00000) == 0 && (exstyle & 8) )) && [[ $place == 0,0 && $outer == "$first_client" ]]'
-pass "the first Escape: borderless, topmost, at 0,0, the same client area"
-send Escape Left
-window=$(xdotool search --name '^Wadscope3D$' | head -1)  # a new X window for the new style
-same_picture escape "$window" "$client" --wad "$wad" --font "$font" --keys "$keys Escape Escape Left"
-probe_until '(( (style & 0x00CF0000) == 0x00CF0000 && (exstyle & 8) )) && [[ $place == 0,0 && $outer == "$first_outer" ]]'
-pass "the second Escape: overlapped again around the same client area, topmost, at 0,0"
-send alt+F4  # WM_CLOSE through DefWindowProc
-expect_exit 0 "Alt+F4"
-
-# Another file and map: file mode, the map and the file in the title.
-start_viewer "Wadscope3D - MAP03 - freedm.wad" wine "$exe" --wad /usr/share/games/doom/freedm.wad --map map03
-probe_until '[[ $title == "Wadscope3D - MAP03 - freedm.wad" ]]'
-same_picture file-mode "$window" "$client" --wad /usr/share/games/doom/freedm.wad --map map03 --font "$font"
-send alt+F4
-expect_exit 0 "Alt+F4 in file mode"
+play_scenario "$source/assets/font.bmp" wine "$exe"

@@ -33,10 +33,12 @@ size_t PixelsWanted(int32_t width, int32_t height, size_t limit) {
     return size_t(std::min<uint64_t>(uint64_t(width) * uint64_t(height), limit));
 }
 
-// The font's pixels as bytes, at least `bytes` of them stored.
-uint8_t* StoredBytes(FontImage& font, size_t bytes) {
-    if (font.pixels.size() * 4 < bytes) font.pixels.resize((bytes + 3) / 4, 0);
-    return reinterpret_cast<uint8_t*>(font.pixels.data());
+// Puts bytes over the font's pixels from byte `at` on, as many as the atlas holds.
+void StoreBytes(FontImage& font, size_t at, const uint8_t* bytes, size_t count) {
+    count = std::min(count, kAtlasPixels * 4 - std::min(at, kAtlasPixels * 4));
+    if (count == 0) return;
+    if (font.pixels.size() * 4 < at + count) font.pixels.resize((at + count + 3) / 4, 0);
+    std::memcpy(reinterpret_cast<uint8_t*>(font.pixels.data()) + at, bytes, count);
 }
 
 // The 24-bit case: the packed pixels read over the current ones become the atlas.
@@ -71,20 +73,23 @@ struct CloseFile {
 
 }  // namespace
 
+// Only the squares' rows that fall within the atlas are kept.
 void FillFallbackCheckerboard(FontImage& font) {
     if (font.capacity < 512 * 512) return;
-    uint32_t* pixels = reinterpret_cast<uint32_t*>(StoredBytes(font, 512 * 512 * 4));
-    for (size_t y = 0; y < 512; ++y)
-        for (size_t x = 0; x < 512; ++x) pixels[y * 512 + x] = (x / 64 + y / 64) % 2 == 0 ? 0xFFFFFFFFu : 0;
+    font.pixels.resize(std::max(font.pixels.size(), kAtlasPixels));
+    for (size_t y = 0; y < kAtlasPixels / 512; ++y)
+        for (size_t x = 0; x < 512; ++x) font.pixels[y * 512 + x] = (x / 64 + y / 64) % 2 == 0 ? 0xFFFFFFFFu : 0;
 }
 
 std::vector<uint32_t> ExpandRgbToRgbx(size_t pixelCount, const uint8_t* source, size_t sourceBytes) {
     // Pixels whose bytes all lie past the given ones are zero, and need not be stored.
-    std::vector<uint32_t> pixels(std::min(pixelCount, (sourceBytes + 2) / 3), 0);
-    for (size_t k = 0; k < pixels.size(); ++k) {
+    std::vector<uint32_t> pixels(std::min({pixelCount, kAtlasPixels, (sourceBytes + 2) / 3}), 0);
+    size_t whole = std::min(pixels.size(), sourceBytes / 3);
+    for (size_t k = 0; k < whole; ++k, source += 3) pixels[k] = uint32_t(source[0]) | uint32_t(source[1]) << 8 | uint32_t(source[2]) << 16;
+    if (whole < pixels.size()) {  // the last pixel, of which one or two bytes are given
         uint8_t p[3] = {};
-        std::memcpy(p, source + 3 * k, std::min<size_t>(3, sourceBytes - 3 * k));
-        pixels[k] = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+        std::memcpy(p, source, sourceBytes - 3 * whole);
+        pixels[whole] = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
     }
     return pixels;
 }
@@ -95,8 +100,7 @@ void LoadFontImageFromBytes(FontImage& font, const uint8_t* data, size_t size, i
     if (size > 0) std::memcpy(header, data, std::min(size, kHeaderSize));
     ReadFontImage(font, header, size >= kHeaderSize, width, height, [&](FontImage& target, size_t bytes) {
         // A short file leaves the rest of the pixels as they were.
-        size_t given = std::min(bytes, size - kHeaderSize);
-        if (given > 0) std::memcpy(StoredBytes(target, given), data + kHeaderSize, given);
+        StoreBytes(target, 0, data + kHeaderSize, std::min(bytes, size - kHeaderSize));
     });
 }
 
@@ -106,14 +110,9 @@ Status LoadFontImage(FontImage& font, const std::string& path, int32_t* width, i
     uint8_t header[kHeaderSize] = {};
     bool wholeHeader = std::fread(header, 1, kHeaderSize, file.get()) == kHeaderSize;
     ReadFontImage(font, header, wholeHeader, width, height, [&](FontImage& target, size_t bytes) {
-        // Read in pieces, so that a short file stores no more than it holds.
-        std::vector<uint8_t> piece(std::min<size_t>(bytes, size_t(1) << 20));
-        for (size_t at = 0; at < bytes;) {
-            size_t read = std::fread(piece.data(), 1, std::min(piece.size(), bytes - at), file.get());
-            if (read == 0) break;
-            std::memcpy(StoredBytes(target, at + read) + at, piece.data(), read);
-            at += read;
-        }
+        // No more than the atlas: the pixels past it are never shown.
+        std::vector<uint8_t> atlas(std::min(bytes, kAtlasPixels * 4));
+        StoreBytes(target, 0, atlas.data(), std::fread(atlas.data(), 1, atlas.size(), file.get()));
     });
     return Succeeded();
 }

@@ -10,10 +10,13 @@
 
 // A new font holds this many pixels, all zero, until a 24-bit file is expanded.
 constexpr size_t kFontStorePixels = 4194304;
+// The pixels the status line can show: the 256 x 256 atlas. A file's pixels past
+// them are read over as the file format has it, but never shown, so not kept.
+constexpr size_t kAtlasPixels = 256 * 256;
 constexpr const char* kDefaultFontPath = "font.bmp";
 
 // The atlas, rows bottom-up at stride 256. Only the pixels written so far are
-// stored; the rest, up to capacity, are zero.
+// stored, never more than the atlas; the rest, up to capacity, are zero.
 struct FontImage {
     std::vector<uint32_t> pixels;
     size_t capacity = kFontStorePixels;  // how many pixels a file read may fill
@@ -40,5 +43,5 @@ void LoadFontImageFromBytes(FontImage& font, const uint8_t* data, size_t size, i
 Status LoadFontOverCheckerboard(FontImage& font, const std::string& path);
 
 // pixelCount packed 3-byte pixels (blue, green, red) to 0x00RRGGBB, of which the
-// first sourceBytes bytes are given and the rest are zero.
+// first sourceBytes bytes are given and the rest are zero; those of the atlas.
 std::vector<uint32_t> ExpandRgbToRgbx(size_t pixelCount, const uint8_t* source, size_t sourceBytes);

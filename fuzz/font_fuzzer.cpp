@@ -14,6 +14,14 @@ namespace {
 constexpr int32_t kFrameSizes[][2] = {{1200, 16}, {100, 20}, {33, 7}, {1, 1},
                                       {0, 16},    {17, 0},   {-4, 8}, {9, -3}};
 
+// The font as start-up has it before reading font.bmp: the checkerboard, made once.
+const FontImage kCheckerboard = [] {
+    FontImage font;
+    FillFallbackCheckerboard(font);
+    return font;
+}();
+FontImage font;  // kept, so that each input's copy of the checkerboard reuses its memory
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -24,9 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t* file = data + 2 + textLength;
     size_t fileSize = size - 2 - textLength;
 
-    // The font as start-up has it before reading font.bmp: the checkerboard.
-    FontImage font;
-    FillFallbackCheckerboard(font);
+    font = kCheckerboard;
     int32_t fileWidth = 0, fileHeight = 0;
     LoadFontImageFromBytes(font, file, fileSize, &fileWidth, &fileHeight);
     if (data[0] & 1) LoadFontImageFromBytes(font, file, fileSize, &fileWidth, &fileHeight);

@@ -17,6 +17,7 @@ constexpr int32_t kMaxFrames = 16, kMaxMapChanges = 8;
 LevelFile file;
 StartMap starts[2];  // table mode on E1M1; file mode on the file's first map, E1M1
 Session sessions[2];
+View startViews[2];  // each run's view as it starts
 
 // Escape's window calls: the style call swaps the caption bits, the placing does nothing.
 const WindowCalls kWindow = {nullptr, [](void*, uint32_t style) { return style ^ kCaptionStyleBits; },
@@ -40,8 +41,15 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    Session& session = sessions[data[0] & 1];
-    StartRun(session, file, starts[data[0] & 1], session.font);  // the map, its view, the start values
+    int mode = data[0] & 1;
+    Session& session = sessions[mode];
+    // Back to the start as a fresh run has it; the map is loaded again only when the last input changed it.
+    if (session.level.nodes.empty() || session.mapIndex != starts[mode].mapIndex) {
+        StartRun(session, file, starts[mode], session.font);
+        startViews[mode] = session.view;
+    }
+    session.view = startViews[mode];
+    session.altWindowStyle = kBorderlessWindowStyle;
     if (session.levelProblem) std::abort();
     int32_t frames = 0, mapChanges = 0;
     for (size_t k = 1; k < size && k <= kMaxKeys; ++k) {

@@ -28,7 +28,7 @@ bool InRange(int64_t index, const Records& records) {
 }  // namespace
 
 BspWalk::BspWalk(const Level& level, const View& view, const Canvas& canvas)
-    : level(level), view(view), canvas(canvas), nodeEntered(level.nodes.size()),
+    : level(level), view(view), canvas(canvas), direction(DirectionOf(view.angle)), nodeEntered(level.nodes.size()),
       subsectorDrawn(level.subsectors.size()), segDrawn(level.segs.size()) {}
 
 bool PlayerInBox(const NodeBox& box, int32_t viewMapX, int32_t viewMapY) {
@@ -100,7 +100,7 @@ void DrawSubsector(BspWalk& walk, uint32_t index) {
         const MapVertex& start = level.segVertexes[seg.startVertex];
         const MapVertex& end = level.segVertexes[seg.endVertex];
         const MapSector& heights = level.sectors[size_t(sector)];
-        DrawWallSegment(walk.canvas, view, MapToScreen(float(start.x), view.offsetX, view.scale),
+        DrawWallSegment(walk.canvas, view, walk.direction, MapToScreen(float(start.x), view.offsetX, view.scale),
                         MapToScreen(float(start.y), view.offsetY, view.scale),
                         MapToScreen(float(end.x), view.offsetX, view.scale),
                         MapToScreen(float(end.y), view.offsetY, view.scale), float(heights.ceilingHeight),

@@ -6,6 +6,7 @@
 #include "draw/framebuffer.h"
 #include "render/view.h"
 #include "render/wall_columns.h"
+#include "render/wall_segment.h"
 #include "wad/level.h"
 
 // What one frame's walk reads and counts.
@@ -17,6 +18,7 @@ struct BspWalk {
     const Canvas& canvas;
     int32_t viewMapX = 0;         // the viewpoint in map units
     int32_t viewMapY = 0;
+    ViewDirection direction;      // of view.angle
     int32_t subsectorsDrawn = 0;  // subsectors accepted so far, compared with maxDraw
     int32_t failures = 0;         // subsector references outside the subsectors: "Fail" each
     // One flag per node, subsector and seg: each is entered or drawn once per frame.

@@ -53,15 +53,16 @@ void DrawWallLine(const Canvas& canvas, WallColumns* columns, int32_t x, int32_t
         DrawLine(canvas.pixels, width, height, x, y0, x, y1, 0);
         return;
     }
-    x = std::clamp(x, 0, width - 1);
-    int32_t top = std::clamp(std::min(y0, y1), 0, height - 1);
-    int32_t bottom = std::clamp(std::max(y0, y1), 0, height - 1);
+    x = std::min(std::max(x, 0), width - 1);
+    int32_t top = std::min(std::max(std::min(y0, y1), 0), height - 1);
+    int32_t bottom = std::min(std::max(std::max(y0, y1), 0), height - 1);
     if (top == bottom) return;  // both ends on one pixel: DrawLine draws nothing
     int32_t rows = bottom - top + 1;
     if (!VerticalLineInRuns(x, rows)) {
         DrawLine(canvas.pixels, width, height, x, top, x, bottom, 0);
         return;
     }
+    if (rows <= kVerticalRunRows) return KeepRun(*columns, canvas, x, top, bottom);  // one run
     ForEachVerticalRun(x, top, bottom, width, [&](int32_t column, int32_t runTop, int32_t runBottom) {
         KeepRun(*columns, canvas, column, runTop, runBottom);
     });
@@ -92,7 +93,7 @@ void KeepFilledColumns(WallColumns& columns, const Canvas& canvas, int32_t first
     int32_t allWiden = 1;
     for (int32_t k = 0; k < count; ++k) {
         // Half-heights beyond the buffer clamp to its edges anyway.
-        int32_t clamped = std::clamp(halves[k], -height, height);
+        int32_t clamped = std::min(std::max(halves[k], -height), height);
         int32_t half = clamped < 0 ? -clamped : clamped;
         int32_t top = std::max(cy - half, 0), bottom = std::min(cy + half, height - 1);
         int32_t empty = keptTop[k] > keptBottom[k];

@@ -49,10 +49,11 @@ void ColumnHalfHeights(const FilledWall& wall, int32_t first, int32_t count, int
     }
 }
 
-void DrawWallSegment(const Canvas& canvas, const View& view, float x1, float y1, float x2, float y2,
-                     float ceilingHeight, float floorHeight, WallColumns* columns) {
-    float c = float(std::cos(double(view.angle)));
-    float s = float(std::sin(double(view.angle)));
+ViewDirection DirectionOf(float angle) { return {float(std::cos(double(angle))), float(std::sin(double(angle)))}; }
+
+void DrawWallSegment(const Canvas& canvas, const View& view, ViewDirection direction, float x1, float y1, float x2,
+                     float y2, float ceilingHeight, float floorHeight, WallColumns* columns) {
+    float c = direction.c, s = direction.s;
     auto toView = [&](float x, float y) {
         float dx = x - view.playerX, dy = y - view.playerY;
         return ViewPoint{s * dx - c * dy, c * dx + s * dy};

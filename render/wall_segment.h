@@ -6,12 +6,23 @@
 #include "render/view.h"
 #include "render/wall_columns.h"
 
+// The viewing direction (cos angle, sin angle), each evaluated in double precision
+// on the angle and rounded to single precision; a frame's walls share it.
+struct ViewDirection {
+    float c, s;
+};
+ViewDirection DirectionOf(float angle);
+
 // Both ends in overhead-map pixel units, the heights in map units; the view is
 // view.angle from (view.playerX, view.playerY). Draws the wall in black as an
 // outline, or as filled columns when view.solidWalls is set. With columns, its
 // vertical lines may be kept there instead of drawn at once.
-void DrawWallSegment(const Canvas& canvas, const View& view, float x1, float y1, float x2, float y2,
-                     float ceilingHeight, float floorHeight, WallColumns* columns = nullptr);
+void DrawWallSegment(const Canvas& canvas, const View& view, ViewDirection direction, float x1, float y1, float x2,
+                     float y2, float ceilingHeight, float floorHeight, WallColumns* columns = nullptr);
+inline void DrawWallSegment(const Canvas& canvas, const View& view, float x1, float y1, float x2, float y2,
+                            float ceilingHeight, float floorHeight, WallColumns* columns = nullptr) {
+    DrawWallSegment(canvas, view, DirectionOf(view.angle), x1, y1, x2, y2, ceilingHeight, floorHeight, columns);
+}
 
 // A filled wall across its columns: column offset i has the half-height
 // trunc(t1 * (1 - t) + t2 * t) with t = |i - x1| / span.

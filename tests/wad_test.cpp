@@ -13,9 +13,12 @@ namespace {
 
 TestLump Lump(const std::string& name, const std::string& data = "") { return {name, Bytes(data.begin(), data.end())}; }
 
-WadDirectory DirectoryOf(const Bytes& wad) {
-    return *ReadLevelFileDirectory(LevelFile{"test.wad", std::make_shared<const WadImage>(WadImage{wad})});
-}
+// The directory read from a file in memory, which it points into.
+struct Directory {
+    explicit Directory(const Bytes& wad) : file{"test.wad", std::make_shared<const WadImage>(WadImage{wad})} {}
+    LevelFile file;
+    WadDirectory read = std::move(*ReadLevelFileDirectory(file));
+};
 
 std::string Repeat(const std::string& text, int count) { return count > 0 ? text + Repeat(text, count - 1) : ""; }
 
@@ -33,14 +36,15 @@ TEST(LumpLookup, SubstringsFromTheMarkerOnAndMapsByWholeName) {
         {{Lump("E1M1"), Lump("THINGS", "t1"), Lump("E1M2"), Lump("VERTEXES", "v2")}, "E1M1", "VERTEXES", "v2"}};
     for (const auto& [lumps, map, lump, expected] : cases) {
         Bytes wad = BuildWad(lumps);
-        WadDirectory directory = DirectoryOf(wad);
-        std::optional<int32_t> marker = FindEntryNamedWithin(directory, 0, map);
-        std::optional<int32_t> index = marker ? FindEntryNamedWithin(directory, *marker, lump) : std::nullopt;
-        LumpEntry found = index ? LumpAt(directory, *index) : LumpEntry{12, 0, {}};
+        Directory directory(wad);
+        std::optional<int32_t> marker = FindEntryNamedWithin(directory.read, 0, map);
+        std::optional<int32_t> index = marker ? FindEntryNamedWithin(directory.read, *marker, lump) : std::nullopt;
+        LumpEntry found = index ? LumpAt(directory.read, *index) : LumpEntry{12, 0, {}};
         EXPECT_EQ(std::string(wad.begin() + found.filePos, wad.begin() + found.filePos + found.size), expected) << map << " " << lump;
     }
-    const WadDirectory maps = DirectoryOf(BuildWad({Lump("MAP10"), Lump("THINGS"), Lump("PLAYPAL"), Lump("MAP1"),
-                                                    Lump("THINGS"), Lump("E1M1"), Lump("VERTEXES"), Lump("MAP02"), Lump("THINGS")}));
+    const Directory file(BuildWad({Lump("MAP10"), Lump("THINGS"), Lump("PLAYPAL"), Lump("MAP1"), Lump("THINGS"), Lump("E1M1"),
+                                   Lump("VERTEXES"), Lump("MAP02"), Lump("THINGS")}));
+    const WadDirectory& maps = file.read;
     EXPECT_EQ(ListMaps(maps), (std::vector<std::string>{"MAP10", "MAP1", "MAP02"}));
     EXPECT_EQ(std::tuple(FindMapEntry(maps, "map1"), FindMapEntry(maps, "MAP10"), FindMapEntry(maps, "MAP0"), FindMapEntry(maps, "E1M1")),
               std::tuple(3, 0, std::nullopt, std::nullopt));

@@ -20,7 +20,7 @@ constexpr NodeSignature kUnreadNodeFormats[] = {
     {"XGL3", 4, "GL nodes (XGL3)"},   {"ZGL3", 4, "compressed GL nodes (ZGL3)"},
 };
 
-bool StartsWith(const std::vector<uint8_t>& lump, const char* bytes, size_t length) {
+bool StartsWith(std::span<const uint8_t> lump, const char* bytes, size_t length) {
     return lump.size() >= length && std::memcmp(lump.data(), bytes, length) == 0;
 }
 
@@ -39,9 +39,12 @@ NodeBox ReadBox(const uint8_t* bytes) {
 
 constexpr size_t kSegSize = 12, kSubsectorSize = 4, kNodeSize = 28;
 
-void BuildClassicTree(Level& level, const std::vector<uint8_t>& segs, const std::vector<uint8_t>& subsectors,
-                      const std::vector<uint8_t>& nodes) {
+void BuildClassicTree(Level& level, std::span<const uint8_t> segs, std::span<const uint8_t> subsectors,
+                      std::span<const uint8_t> nodes) {
     level.segVertexes = level.vertexes;
+    level.segs.reserve(segs.size() / kSegSize);
+    level.subsectors.reserve(subsectors.size() / kSubsectorSize);
+    level.nodes.reserve(nodes.size() / kNodeSize);
     for (size_t at = 0; at + kSegSize <= segs.size(); at += kSegSize) {
         const uint8_t* seg = segs.data() + at;
         level.segs.push_back({WidenIndex(ReadInt16(seg)), WidenIndex(ReadInt16(seg + 2)), WidenIndex(ReadInt16(seg + 6)),
@@ -62,8 +65,8 @@ void BuildClassicTree(Level& level, const std::vector<uint8_t>& segs, const std:
 
 }  // namespace
 
-Status BuildBspTree(Level& level, const std::vector<uint8_t>& segs, const std::vector<uint8_t>& subsectors,
-                    const std::vector<uint8_t>& nodes) {
+Status BuildBspTree(Level& level, std::span<const uint8_t> segs, std::span<const uint8_t> subsectors,
+                    std::span<const uint8_t> nodes) {
     for (const NodeSignature& signature : kUnreadNodeFormats)
         if (StartsWith(nodes, signature.bytes, signature.length)) return Problem{ProblemKind::kUnsupported, signature.format};
     if (StartsWith(nodes, "XNOD", 4)) return ReadExtendedNodes(nodes.data() + 4, nodes.size() - 4, level);

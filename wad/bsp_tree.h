@@ -1,7 +1,7 @@
 // The BSP tree as the walk reads it, built at load from the map's node lumps.
 #pragma once
 #include <cstdint>
-#include <vector>
+#include <span>
 
 #include "wad/level.h"
 
@@ -10,5 +10,5 @@
 // otherwise classic records together with SEGS and SSECTORS. The level's
 // vertexes must be read first. A problem names what keeps the tree from being
 // read, such as "GL nodes (XGLN)".
-Status BuildBspTree(Level& level, const std::vector<uint8_t>& segs, const std::vector<uint8_t>& subsectors,
-                    const std::vector<uint8_t>& nodes);
+Status BuildBspTree(Level& level, std::span<const uint8_t> segs, std::span<const uint8_t> subsectors,
+                    std::span<const uint8_t> nodes);

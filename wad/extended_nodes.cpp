@@ -44,6 +44,7 @@ Status ReadExtendedNodes(const uint8_t* data, size_t size, Level& level) {
     uint32_t newVertexes = reader.UInt32();
     if (originalVertexes > level.vertexes.size()) return Unsupported("extended nodes that name more vertexes than VERTEXES holds");
     if (!reader.Holds(newVertexes, kNewVertexSize)) return cutShort;
+    level.segVertexes.reserve(originalVertexes + newVertexes);
     level.segVertexes.assign(level.vertexes.begin(), level.vertexes.begin() + originalVertexes);
     for (uint32_t i = 0; i < newVertexes; ++i) {
         double x = FromFixed(reader.UInt32());
@@ -53,6 +54,7 @@ Status ReadExtendedNodes(const uint8_t* data, size_t size, Level& level) {
     if (!reader.Holds(1, 4)) return cutShort;
     uint32_t subsectorCount = reader.UInt32();
     if (!reader.Holds(subsectorCount, 4)) return cutShort;
+    level.subsectors.reserve(subsectorCount);
     int64_t firstSeg = 0;  // each subsector's segs follow the ones before it
     for (uint32_t i = 0; i < subsectorCount; ++i) {
         int64_t segCount = reader.UInt32();
@@ -63,6 +65,7 @@ Status ReadExtendedNodes(const uint8_t* data, size_t size, Level& level) {
     if (!reader.Holds(1, 4)) return cutShort;
     uint32_t segCount = reader.UInt32();
     if (!reader.Holds(segCount, kSegSize)) return cutShort;
+    level.segs.reserve(segCount);
     for (uint32_t i = 0; i < segCount; ++i) {
         uint32_t start = reader.UInt32(), end = reader.UInt32();
         uint32_t linedef = reader.UInt16();
@@ -72,6 +75,7 @@ Status ReadExtendedNodes(const uint8_t* data, size_t size, Level& level) {
     if (!reader.Holds(1, 4)) return cutShort;
     uint32_t nodeCount = reader.UInt32();
     if (!reader.Holds(nodeCount, kNodeSize)) return cutShort;
+    level.nodes.reserve(nodeCount);
     for (uint32_t i = 0; i < nodeCount; ++i) {
         MapNode node;
         node.x = reader.Int16(), node.y = reader.Int16(), node.dx = reader.Int16(), node.dy = reader.Int16();

@@ -1,6 +1,7 @@
 #include "wad/level.h"
 
 #include <cstring>
+#include <span>
 
 #include "wad/bsp_tree.h"
 #include "wad/little_endian.h"
@@ -33,13 +34,13 @@ const char* OtherMapFormat(const WadDirectory& directory, int32_t marker) {
 
 // Doom-format records: each field a little-endian 16-bit value at its offset.
 template <typename Record, size_t kSize, typename Decode>
-void DecodeRecords(const std::vector<uint8_t>& lump, std::vector<Record>& records, Decode decode) {
+void DecodeRecords(std::span<const uint8_t> lump, std::vector<Record>& records, Decode decode) {
     size_t count = lump.size() / kSize;  // trailing bytes that do not fill a record are not read
     records.reserve(count);
     for (size_t i = 0; i < count; ++i) records.push_back(decode(lump.data() + i * kSize));
 }
 
-void DecodeMapRecords(const std::vector<uint8_t> (&lumps)[kLumpKinds], Level& level) {
+void DecodeMapRecords(const std::span<const uint8_t> (&lumps)[kLumpKinds], Level& level) {
     DecodeRecords<MapVertex, 4>(lumps[kVertexes], level.vertexes,
                                 [](const uint8_t* r) { return MapVertex{double(ReadInt16(r)), double(ReadInt16(r + 2))}; });
     DecodeRecords<MapLinedef, 14>(lumps[kLinedefs], level.linedefs, [](const uint8_t* r) {
@@ -83,7 +84,9 @@ Result<Level> LoadLevel(const LevelFile& file, const std::string& mapName, Marke
         report(Stream::kOutput, markerName + ": " + format + " map, which this viewer does not read\n");
         return unsupported;
     }
-    std::vector<uint8_t> lumps[kLumpKinds];
+    // Each lump's bytes: in the image when the file is in memory, else read into storage.
+    std::span<const uint8_t> lumps[kLumpKinds];
+    std::vector<uint8_t> storage[kLumpKinds];
     bool anyFound = false;
     for (int32_t kind = 0; kind < kLumpKinds; ++kind) {
         std::optional<int32_t> index = FindEntryNamedWithin(*directory, *marker, kLumpNames[kind]);
@@ -93,11 +96,15 @@ Result<Level> LoadLevel(const LevelFile& file, const std::string& mapName, Marke
             report(Stream::kOutput, "Invalid WAD file\n");
             continue;
         }
-        lumps[kind].resize(lump.size);
-        if (!ReadWadBytes(*source, lump.filePos, lump.size, lumps[kind].data())) {
-            lumps[kind].clear();
-            report(Stream::kOutput, "Unable to open " + file.path + "\n");  // the file shrank while it was read
-            continue;
+        if (source->image) {
+            lumps[kind] = std::span(source->image->bytes).subspan(lump.filePos, lump.size);
+        } else {
+            storage[kind].resize(lump.size);
+            if (!ReadWadBytes(*source, lump.filePos, lump.size, storage[kind].data())) {
+                report(Stream::kOutput, "Unable to open " + file.path + "\n");  // the file shrank while it was read
+                continue;
+            }
+            lumps[kind] = storage[kind];
         }
         anyFound = true;
     }

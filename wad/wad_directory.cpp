@@ -70,9 +70,14 @@ Result<WadDirectory> ReadWadDirectory(const WadSource& source) {
     // A directory that reaches past the end of the file makes the file unusable.
     uint64_t directoryBytes = uint64_t(numLumps) * kEntrySize;
     if (directoryOffset + directoryBytes > source.size) return NotAWadFile(source.name);
-    directory.entries.resize(size_t(directoryBytes));
-    if (!ReadWadBytes(source, directoryOffset, size_t(directoryBytes), directory.entries.data()))
+    if (source.image) {
+        directory.entries = std::span(source.image->bytes).subspan(size_t(directoryOffset), size_t(directoryBytes));
+        return directory;
+    }
+    directory.storage.resize(size_t(directoryBytes));
+    if (!ReadWadBytes(source, directoryOffset, size_t(directoryBytes), directory.storage.data()))
         return Unreadable(source.name);
+    directory.entries = directory.storage;
     return directory;
 }
 

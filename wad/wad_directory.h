@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,8 +48,15 @@ struct LumpEntry {
 };
 
 struct WadDirectory {
+    WadDirectory() = default;
+    WadDirectory(WadDirectory&&) = default;  // entries may point into storage: never copied
+    WadDirectory& operator=(WadDirectory&&) = default;
+
     uint64_t fileSize = 0;
-    std::vector<uint8_t> entries;  // 16 bytes per lump, as in the file; none when numLumps is 0 or negative
+    // 16 bytes per lump, as in the file (none when numLumps is 0 or negative): in
+    // the file's image when it is in memory, else in storage.
+    std::span<const uint8_t> entries;
+    std::vector<uint8_t> storage;
 };
 
 // The header and the directory; a problem when they cannot be read, the file is

@@ -113,13 +113,9 @@ Level LoadLevelFromBytes(const Bytes& wad, std::string* reported) {
     return level ? std::move(*level) : Level{};
 }
 
-View WholeView(uint8_t solidWalls) {
-    return {.scale = 10, .maxDepth = INT32_MAX, .maxDraw = INT32_MAX, .drawFarSides = 1, .playerX = 30, .playerY = 30,
-            .solidWalls = solidWalls};
-}
-
 std::pair<std::string, std::vector<uint32_t>> RenderSmall(const Level& level, uint8_t solidWalls) {
-    View view = WholeView(solidWalls);
+    View view{.scale = 10, .maxDepth = INT32_MAX, .maxDraw = INT32_MAX, .drawFarSides = 1, .playerX = 30, .playerY = 30,
+              .solidWalls = solidWalls};
     std::vector<uint32_t> pixels(64 * 48);
     TakePlayerStart(level, view);
     FrameReport report = RenderFrame({64, 48, pixels.data()}, level, view, FontImage{{}, 0}, StatusLine{});

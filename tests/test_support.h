@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "draw/framebuffer.h"
-#include "render/view.h"
 #include "wad/level.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -64,8 +63,6 @@ std::pair<std::string, std::vector<uint32_t>> RenderSmall(const Level& level, ui
 // frames reporting what the sound one's do, or `frameReport` when given.
 void ExpectDrawsLike(const Bytes& broken, const Bytes& sound, const std::string& loadReport,
                      const std::optional<std::string>& frameReport = std::nullopt);
-// A view of the level at one pixel per map unit, with no walk limit.
-View WholeView(uint8_t solidWalls = 0);
 
 Bytes ReadFileBytes(const std::string& path);  // empty when it cannot be read
 void WriteFile(const std::string& path, const Bytes& bytes);

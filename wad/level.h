@@ -9,7 +9,13 @@
 #include "wad/result.h"
 #include "wad/wad_directory.h"
 
+// How the file holds the map's records, and the BSP tree the walk reads.
+enum class MapFormat { kDoom, kHexen, kUdmf };
+enum class TreeFormat { kNone, kClassic, kXnod, kZnod, kXgln, kXgl2, kXgl3, kZgln, kZgl2, kZgl3, kGlV2, kGlV5 };
+
 struct Level {
+    MapFormat format = MapFormat::kDoom;
+    TreeFormat tree = TreeFormat::kNone;
     std::vector<MapVertex> vertexes;
     std::vector<MapLinedef> linedefs;
     std::vector<MapThing> things;

@@ -36,6 +36,9 @@ struct MapSeg {
     uint8_t backSide;                 // on the linedef's back side (classic direction, extended side)
 };
 
+// The linedef of a GL tree's miniseg, which closes its subsector and draws no wall.
+constexpr uint32_t kNoLinedef = 0xFFFFFFFFu;
+
 // Segs firstSeg to firstSeg + segCount - 1; a classic subsector's values are signed.
 struct MapSubsector {
     int64_t firstSeg, segCount;

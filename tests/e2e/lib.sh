@@ -1,5 +1,5 @@
 # Shared by the window tests: a scratch folder, a display of their own, and
-# windows compared with wadscope-render's pictures. Source it, then set render.
+# windows compared with wadscope-render's pictures. Source it, then set render and font.
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/require.sh"
 require Xvfb xvfb
 require import imagemagick
@@ -44,12 +44,13 @@ start_viewer() {
   xdotool windowfocus --sync "$window" 2>/dev/null
 }
 
-# same_picture LABEL WINDOW WIDTHxHEIGHT RENDER_OPTIONS...: the window shows wadscope-render's
-# picture, looked at up to 20 times in case a look catches it in the middle of a paint.
+# same_picture LABEL RENDER_OPTIONS...: the window shows wadscope-render's picture with the font,
+# looked at up to 20 times in case a look catches it in the middle of a paint.
 same_picture() {
-  local label=$1 window=$2 size=$3 differing=''
-  shift 3
-  "$render" --size "$size" "$@" "$work/want.png" >/dev/null 2>&1 || fail "$label: wadscope-render $* failed"
+  local label=$1 size differing=''
+  shift
+  size=$(client_size)
+  "$render" --size "$size" --font "$font" "$@" "$work/want.png" >/dev/null 2>&1 || fail "$label: wadscope-render $* failed"
   for _ in {1..20}; do
     sleep 0.2
     import -window "$window" "$work/shot.png" 2>/dev/null || continue
@@ -73,44 +74,40 @@ expect_exit() {  # EXIT_CODE WHAT
 # The scenario both window tests play, with one key script (wadscope-render's --keys) for both.
 scenario_keys="Right Up*3 Space Ctrl F1 KeypadPlus PageDown"
 file_mode=(--wad /usr/share/games/doom/freedm.wad --map map03)
-# x_keys SCRIPT: the X key names of a key script, a name for each press.
-x_keys() {
-  local step name count
-  declare -A x=([Right]=Right [Left]=Left [Up]=Up [Down]=Down [Space]=space [Ctrl]=Control_L [F1]=F1 [F2]=F2
-    [KeypadPlus]=KP_Add [KeypadMinus]=KP_Subtract [PageUp]=Prior [PageDown]=Next [Escape]=Escape)
+x_keys() {  # the X key names of a key script, one for each press
+  local -A x=([Right]=Right [Left]=Left [Up]=Up [Space]=space [Ctrl]=Control_L [F1]=F1 [KeypadPlus]=KP_Add [PageDown]=Next)
+  local step n
   for step in $1; do
-    name=${step%%\**} count=1
-    [[ $step == *\** ]] && count=${step#*\*}
-    for ((; count > 0; --count)); do printf '%s ' "${x[$name]}"; done
+    [[ $step == *\** ]] || step+='*1'
+    for ((n = ${step#*\*}; n > 0; --n)); do printf '%s ' "${x[${step%\**}]}"; done
   done
 }
 
-# play_scenario FONT COMMAND...: the viewer, started with COMMAND, shows wadscope-render's
-# pictures at the start, after the keys, after Escape twice, and in file mode; a quit ends it
-# with 0. The test defines: send KEY... (X names), client_size, expect_style bordered|borderless,
-# quit, and what else it checks after the start and after the keys (after_start, after_keys).
+# play_scenario COMMAND...: the viewer, started with COMMAND in a folder with DOOM1.WAD ($wad)
+# and the font ($font), shows wadscope-render's pictures at the start, after the keys, after
+# Escape twice, and in file mode; a quit ends it with 0. The test defines: send KEY... (X names),
+# client_size, expect_style bordered|borderless, quit, and what else it checks after the start
+# and after the keys (after_start, after_keys).
 play_scenario() {
-  local font=$1
-  shift
   start_viewer Wadscope3D "$@"
   after_start
-  same_picture start "$window" "$(client_size)" --font "$font" --wad "$wad"
+  same_picture start --wad "$wad"
   send $(x_keys "$scenario_keys")
-  same_picture keys "$window" "$(client_size)" --font "$font" --wad "$wad" --keys "$scenario_keys"
+  same_picture keys --wad "$wad" --keys "$scenario_keys"
   after_keys
   send Escape
   expect_style borderless
   send Escape Left
   expect_style bordered
-  same_picture escape "$window" "$(client_size)" --font "$font" --wad "$wad" --keys "$scenario_keys Escape Escape Left"
+  same_picture escape --wad "$wad" --keys "$scenario_keys Escape Escape Left"
   quit
   expect_exit 0 "a quit"
   # Another file and map: file mode, the map and the file in the title, fitted views.
   start_viewer "Wadscope3D - MAP03 - freedm.wad" "$@" "${file_mode[@]}"
-  same_picture file-mode "$window" "$(client_size)" --font "$font" "${file_mode[@]}"
+  same_picture file-mode "${file_mode[@]}"
   send KP_Add Up Up
   timeout 5 xdotool search --sync --name '^Wadscope3D - MAP04 - freedm.wad$' >/dev/null || fail "no MAP04 in the title"
-  same_picture file-mode-keys "$window" "$(client_size)" --font "$font" "${file_mode[@]}" --keys "KeypadPlus Up Up"
+  same_picture file-mode-keys "${file_mode[@]}" --keys "KeypadPlus Up Up"
   quit
   expect_exit 0 "a quit in file mode"
 }

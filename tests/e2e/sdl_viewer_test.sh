@@ -9,7 +9,7 @@ require xdotool xdotool
 require xprop x11-utils
 require xwininfo x11-utils
 viewer=$(realpath "$1") render=$(realpath "$2") source=$3
-wad=/usr/share/games/doom/freedoom1.wad
+wad=/usr/share/games/doom/freedoom1.wad font=font.bmp
 ln -s "$wad" "$work/DOOM1.WAD"
 cp "$source/assets/font.bmp" "$work/font.bmp"
 cd "$work" || exit 1
@@ -35,11 +35,11 @@ expect_style() {  # bordered|borderless, at the top left after an Escape
 after_start() { [[ $(decorations) == 0x1 ]] || fail "the window does not start with a border"; }
 after_keys() {
   xdotool windowsize --sync "$window" 701 413
-  same_picture resize "$window" "$(client_size)" --font font.bmp --keys "$scenario_keys"
+  same_picture resize --keys "$scenario_keys"
 }
 quit() { kill -TERM "$viewer_pid"; }  # SDL turns it into the quit event that a close request gives
 
-play_scenario font.bmp "$viewer"
+play_scenario "$viewer"
 
 # A missing level file, as for the menu entry without Freedoom: the problem with what to
 # install, on standard error and in a message box (which has no class to search by).

@@ -16,7 +16,7 @@ require wineserver wine
 require x86_64-w64-mingw32-gcc-win32 gcc-mingw-w64-x86-64-win32
 require xdotool xdotool
 exe=$(realpath "$1") render=$(realpath "$2") source=$(realpath "$3") run=${4:+$(realpath "$4")}
-wad=/usr/share/games/doom/freedoom1.wad
+wad=/usr/share/games/doom/freedoom1.wad font=$source/assets/font.bmp
 before_cleanup() { WINEPREFIX=$work/prefix wineserver -k 2>/dev/null; }
 start_display
 
@@ -53,10 +53,7 @@ probe_until() {  # TEST
   fail "the window of class Wadscope3D: '$line' does not pass $1"
 }
 send() { xdotool windowfocus --sync "$window" 2>/dev/null; xdotool key --window "$window" "$@"; }
-client_size() {
-  probe_until 'true'
-  echo "$client"
-}
+client_size() { probe_until 'true' && echo "$client"; }
 # After each Escape: at 0,0 and topmost; borderless around the same client area, or overlapped again.
 expect_style() {
   if [[ $1 == borderless ]]; then
@@ -77,7 +74,7 @@ quit() { send alt+F4; }  # WM_CLOSE through DefWindowProc
 
 if [[ -z $run ]]; then
   run=$work/run
-  mkdir "$run" && ln -s "$wad" "$run/DOOM1.WAD" && cp "$source/assets/font.bmp" "$run/font.bmp"
+  mkdir "$run" && ln -s "$wad" "$run/DOOM1.WAD" && cp "$font" "$run/font.bmp"
 fi
 cd "$run" || fail "cannot enter $run"
-play_scenario "$source/assets/font.bmp" wine "$exe"
+play_scenario wine "$exe"

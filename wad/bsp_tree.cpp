@@ -71,13 +71,13 @@ Status BuildBspTree(Level& level, std::span<const uint8_t> segs, std::span<const
         if (StartsWith(nodes, signature.bytes, signature.length)) return Problem{ProblemKind::kUnsupported, signature.format};
     if (StartsWith(nodes, "XNOD", 4)) {
         level.tree = TreeFormat::kXnod;
-        return ReadExtendedNodes(nodes.data() + 4, nodes.size() - 4, level);
+        return ReadExtendedNodes(TreeFormat::kXnod, nodes.data() + 4, nodes.size() - 4, level);
     }
     if (StartsWith(nodes, "ZNOD", 4)) {
         level.tree = TreeFormat::kZnod;
         Result<std::vector<uint8_t>> inflated = InflateNodes(nodes.data() + 4, nodes.size() - 4);
         if (!inflated) return inflated.problem();
-        return ReadExtendedNodes(inflated->data(), inflated->size(), level);
+        return ReadExtendedNodes(TreeFormat::kXnod, inflated->data(), inflated->size(), level);
     }
     level.tree = TreeFormat::kClassic;
     BuildClassicTree(level, segs, subsectors, nodes);

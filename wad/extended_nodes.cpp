@@ -36,7 +36,7 @@ Problem Unsupported(const char* what) { return {ProblemKind::kUnsupported, what}
 
 }  // namespace
 
-Status ReadExtendedNodes(const uint8_t* data, size_t size, Level& level) {
+Status ReadExtendedNodes(TreeFormat, const uint8_t* data, size_t size, Level& level) {
     const Problem cutShort = Unsupported("extended nodes cut short");
     Reader reader{data, size};
     if (!reader.Holds(2, 4)) return cutShort;

@@ -113,13 +113,14 @@ FrameReport RenderFrame(const Canvas& canvas, const Level& level, const View& vi
     DrawThings(canvas, level, view);
 
     BspWalk walk(level, view, canvas);
-    walk.viewMapX = ScreenToMapUnits(view.playerX, view.offsetX, view.scale);
-    walk.viewMapY = ScreenToMapUnits(view.playerY, view.offsetY, view.scale);
-    WallColumns columns(canvas);
-    walk.columns = &columns;
-    WalkBspNode(walk, level.rootReference, 0);
-    DrawWallColumns(canvas, columns);  // before the viewpoint marker, which may cover them
-
+    if (level.tree != TreeFormat::kNone) {  // a map without a tree has no walls to show
+        walk.viewMapX = ScreenToMapUnits(view.playerX, view.offsetX, view.scale);
+        walk.viewMapY = ScreenToMapUnits(view.playerY, view.offsetY, view.scale);
+        WallColumns columns(canvas);
+        walk.columns = &columns;
+        WalkBspNode(walk, level.rootReference, 0);
+        DrawWallColumns(canvas, columns);  // before the viewpoint marker, which may cover them
+    }
     DrawBox(canvas, view.playerX, view.playerY, 6, 6, kBlue);
     return {walk.failures};
 }

@@ -93,8 +93,6 @@ TEST(MalformedWad, BrokenFilesAndOtherFormats) {
         return withNodes(Bytes{'Z', 'N', 'O', 'D'} + Bytes(stream.begin(), stream.begin() + std::min<size_t>(length, keep)));
     };
     const std::string invalid = "Invalid WAD file\n", unread = ", which this viewer does not read\n";
-    std::vector<TestLump> hexen = BuildMapLumps(Room());
-    hexen.push_back(Lump("BEHAVIOR", "x"));
     std::vector<std::tuple<std::string, Bytes, Bytes, std::string>> cases = {  // printed, and the sound equivalent
         {"empty", {}, none, Repeat(invalid, 8)},
         {"shorter than the header", Bytes(room.begin(), room.begin() + 11), none, Repeat(invalid, 8)},
@@ -109,7 +107,7 @@ TEST(MalformedWad, BrokenFilesAndOtherFormats) {
         {"VERTEXES offset wrapping with the size", Poked(room, vertexEntry, 0xFFFFFFF0), noVertexes, invalid},
         {"VERTEXES a byte too long", Poked(room, vertexEntry + 4, size - vertexPos + 1), noVertexes, invalid},
         {"a UDMF map", BuildWad({Lump("E1M1"), Lump("TEXTMAP", "namespace=\"doom\";"), Lump("ENDMAP")}), none, "E1M1: UDMF map" + unread},
-        {"a Hexen-format map", BuildWad(hexen), none, "E1M1: Hexen-format map" + unread},
+        {"DeePBSP nodes", withNodes({'x', 'N', 'd', '4', 0, 0, 0, 0}), none, "E1M1: DeePBSP nodes (xNd4)" + unread},
         {"GL nodes", withNodes({'X', 'G', 'L', 'N', 0, 0, 0, 0}), none, "E1M1: GL nodes (XGLN)" + unread},
         {"extended nodes with trailing bytes", withNodes(Bytes{'X', 'N', 'O', 'D'} + data + Bytes{1, 2, 3}), room, ""},
         {"more original vertexes than VERTEXES", withNodes(Bytes{'X', 'N', 'O', 'D'} + Poked(data, 0, 5)), none,

@@ -3,21 +3,23 @@
 #include <cstring>
 
 #include "wad/extended_nodes.h"
+#include "wad/gl_nodes.h"
 #include "wad/little_endian.h"
 
 namespace {
 
-// Node lumps the viewer recognises but does not read, by their signature.
+// The signatures of extended trees: the layout of the data after them, and
+// whether it comes as one zlib stream.
 struct NodeSignature {
     const char* bytes;
-    size_t length;
-    const char* format;
+    TreeFormat format;  // as the file has it
+    TreeFormat layout;  // of the data, once inflated
 };
-constexpr NodeSignature kUnreadNodeFormats[] = {
-    {"xNd4\0\0\0\0", 8, "DeePBSP nodes (xNd4)"},
-    {"XGLN", 4, "GL nodes (XGLN)"},   {"ZGLN", 4, "compressed GL nodes (ZGLN)"},
-    {"XGL2", 4, "GL nodes (XGL2)"},   {"ZGL2", 4, "compressed GL nodes (ZGL2)"},
-    {"XGL3", 4, "GL nodes (XGL3)"},   {"ZGL3", 4, "compressed GL nodes (ZGL3)"},
+constexpr NodeSignature kSignatures[] = {
+    {"XNOD", TreeFormat::kXnod, TreeFormat::kXnod}, {"ZNOD", TreeFormat::kZnod, TreeFormat::kXnod},
+    {"XGLN", TreeFormat::kXgln, TreeFormat::kXgln}, {"ZGLN", TreeFormat::kZgln, TreeFormat::kXgln},
+    {"XGL2", TreeFormat::kXgl2, TreeFormat::kXgl2}, {"ZGL2", TreeFormat::kZgl2, TreeFormat::kXgl2},
+    {"XGL3", TreeFormat::kXgl3, TreeFormat::kXgl3}, {"ZGL3", TreeFormat::kZgl3, TreeFormat::kXgl3},
 };
 
 bool StartsWith(std::span<const uint8_t> lump, const char* bytes, size_t length) {
@@ -41,6 +43,7 @@ constexpr size_t kSegSize = 12, kSubsectorSize = 4, kNodeSize = 28;
 
 void BuildClassicTree(Level& level, std::span<const uint8_t> segs, std::span<const uint8_t> subsectors,
                       std::span<const uint8_t> nodes) {
+    level.tree = TreeFormat::kClassic;
     level.segVertexes = level.vertexes;
     level.segs.reserve(segs.size() / kSegSize);
     level.subsectors.reserve(subsectors.size() / kSubsectorSize);
@@ -65,21 +68,31 @@ void BuildClassicTree(Level& level, std::span<const uint8_t> segs, std::span<con
 
 }  // namespace
 
-Status BuildBspTree(Level& level, std::span<const uint8_t> segs, std::span<const uint8_t> subsectors,
-                    std::span<const uint8_t> nodes) {
-    for (const NodeSignature& signature : kUnreadNodeFormats)
-        if (StartsWith(nodes, signature.bytes, signature.length)) return Problem{ProblemKind::kUnsupported, signature.format};
-    if (StartsWith(nodes, "XNOD", 4)) {
-        level.tree = TreeFormat::kXnod;
-        return ReadExtendedNodes(TreeFormat::kXnod, nodes.data() + 4, nodes.size() - 4, level);
-    }
-    if (StartsWith(nodes, "ZNOD", 4)) {
-        level.tree = TreeFormat::kZnod;
-        Result<std::vector<uint8_t>> inflated = InflateNodes(nodes.data() + 4, nodes.size() - 4);
+std::optional<Status> ReadSignedNodes(std::span<const uint8_t> lump, Level& level) {
+    if (StartsWith(lump, "xNd4\0\0\0\0", 8)) return Problem{ProblemKind::kUnsupported, "DeePBSP nodes (xNd4)"};
+    for (const NodeSignature& signature : kSignatures) {
+        if (!StartsWith(lump, signature.bytes, 4)) continue;
+        level.tree = signature.format;
+        std::span<const uint8_t> data = lump.subspan(4);
+        if (signature.format == signature.layout) return ReadExtendedNodes(signature.layout, data.data(), data.size(), level);
+        Result<std::vector<uint8_t>> inflated = InflateNodes(data.data(), data.size());
         if (!inflated) return inflated.problem();
-        return ReadExtendedNodes(TreeFormat::kXnod, inflated->data(), inflated->size(), level);
+        return ReadExtendedNodes(signature.layout, inflated->data(), inflated->size(), level);
     }
-    level.tree = TreeFormat::kClassic;
-    BuildClassicTree(level, segs, subsectors, nodes);
+    return std::nullopt;
+}
+
+Status BuildBspTree(Level& level, const TreeLumps& lumps) {
+    if (std::optional<Status> read = ReadSignedNodes(lumps.nodes, level)) return *read;
+    if (!lumps.nodes.empty()) {
+        BuildClassicTree(level, lumps.segs, lumps.subsectors, lumps.nodes);
+        return Succeeded();
+    }
+    // zdbsp puts GL nodes alone in SSECTORS, leaving NODES empty.
+    if (std::optional<Status> read = ReadSignedNodes(lumps.subsectors, level)) return *read;
+    bool classic = !lumps.segs.empty() || !lumps.subsectors.empty();
+    if (!classic && !lumps.gl.vert.empty())
+        return ReadGlLumps(lumps.gl.vert, lumps.gl.segs, lumps.gl.ssect, lumps.gl.nodes, level);
+    if (classic || lumps.emptyIsClassic) BuildClassicTree(level, lumps.segs, lumps.subsectors, lumps.nodes);
     return Succeeded();
 }

@@ -19,8 +19,11 @@ bool SameNameIgnoringCase(const char* entryName, const std::string& name) {
     return true;
 }
 
+// A map's marker stands right before its THINGS, or a UDMF map's TEXTMAP.
 bool IsMapEntry(const WadDirectory& directory, int32_t index) {
-    return index + 1 < LumpCount(directory) && std::strcmp(LumpAt(directory, index + 1).name, "THINGS") == 0;
+    if (index + 1 >= LumpCount(directory)) return false;
+    LumpEntry next = LumpAt(directory, index + 1);
+    return std::strcmp(next.name, "THINGS") == 0 || std::strcmp(next.name, "TEXTMAP") == 0;
 }
 
 Problem Unreadable(const std::string& name) { return {ProblemKind::kUnreadable, "cannot read level file " + name}; }

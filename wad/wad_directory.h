@@ -78,8 +78,8 @@ bool LumpInsideFile(const WadDirectory& directory, const LumpEntry& lump);
 // way from entry 0, and each lump of the map from the marker on.
 std::optional<int32_t> FindEntryNamedWithin(const WadDirectory& directory, int32_t from, const char* wanted);
 
-// The file's maps in directory order: every entry directly followed by THINGS.
+// The file's maps in directory order: every entry directly followed by THINGS or TEXTMAP.
 std::vector<std::string> ListMaps(const WadDirectory& directory);
 
-// The map entry (directly followed by THINGS) whose name equals name, ignoring case.
+// The map entry (directly followed by THINGS or TEXTMAP) whose name equals name, ignoring case.
 std::optional<int32_t> FindMapEntry(const WadDirectory& directory, const std::string& name);

@@ -1,0 +1,104 @@
+// Every format the viewer reads, on Freedoom's maps re-encoded and rebuilt by the node builders.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fixtures.h"
+#include "render/fitted_view.h"
+#include "render/render_frame.h"
+
+namespace {
+
+struct Formats : testing::Test {
+    static void SetUpTestSuite() { fixtures = new FormatFixtures(WriteTempFile("formats", {}) + "-folder"); }
+    static void TearDownTestSuite() { std::filesystem::remove_all(fixtures->folder), delete fixtures; }
+    static inline FormatFixtures* fixtures;
+
+    // The map as file mode loads it, and what the load reported.
+    static Level Load(const std::string& file, const std::string& map, std::string* reported = nullptr) {
+        std::string lines;
+        Result<Level> level = LoadLevel(LevelFile{fixtures->Path(file), nullptr}, map, MarkerSearch::kExactName,
+                                        [&](Stream, std::string_view line) { lines += line; });
+        EXPECT_TRUE(level) << file << " " << map << ": " << (level ? "" : level.problem().line);
+        if (reported) *reported = lines;
+        return level ? std::move(*level) : Level{};
+    }
+};
+
+// A fitted 320 x 200 frame from the player start, the whole tree walked, or no walls; with splitsOnly,
+// only the walls of segs with an end at or past that vertex.
+std::vector<uint32_t> Frame(Level level, bool walls, uint8_t solid, size_t splitsOnly = SIZE_MAX) {
+    for (MapSeg& seg : level.segs)
+        if (splitsOnly != SIZE_MAX && seg.startVertex < splitsOnly && seg.endVertex < splitsOnly) seg.linedef = kNoLinedef;
+    MapView fitted = FitMapView(level.vertexes, 320, 200);
+    View view{.scale = fitted.scale, .offsetX = fitted.offsetX, .offsetY = fitted.offsetY, .maxDepth = walls ? INT32_MAX : 0,
+              .maxDraw = INT32_MAX, .drawFarSides = 1, .solidWalls = solid};
+    std::vector<uint32_t> pixels(320 * 200);
+    TakePlayerStart(level, view);
+    RenderFrame({320, 200, pixels.data()}, level, view, FontImage{}, StatusLine{});
+    return pixels;
+}
+
+}  // namespace
+
+// Each fixture's maps load with their formats and trees; a UDMF map without ZNODES says it has no tree.
+TEST_F(Formats, EveryFixtureLoadsWithItsFormatAndTree) {
+    using F = MapFormat;
+    using T = TreeFormat;
+    const std::tuple<const char*, F, T> cases[] = {
+        {"doom.wad", F::kDoom, T::kClassic},          {"hexen.wad", F::kHexen, T::kClassic},
+        {"udmf.wad", F::kUdmf, T::kNone},             {"zdbsp_doom.wad", F::kDoom, T::kClassic},
+        {"zdbsp_-x_doom.wad", F::kDoom, T::kGlV2},    {"zdbsp_-x_-X_doom.wad", F::kDoom, T::kXgln},
+        {"zdbsp_-x_-z_doom.wad", F::kDoom, T::kZgln}, {"glbsp_-xn_-v2_bare.wad", F::kDoom, T::kGlV2},
+        {"glbsp_-xn_-v5_bare.wad", F::kDoom, T::kGlV5}, {"zdbsp_-x_-X_hexen.wad", F::kHexen, T::kXgln},
+        {"bare.wad", F::kDoom, T::kNone},
+        {"zdbsp_udmf.wad", F::kUdmf, T::kXgln},       {"zdbsp_-z_udmf.wad", F::kUdmf, T::kZgln},
+        {"xgln-of-udmf.wad", F::kDoom, T::kXgln}};
+    for (const auto& [file, format, tree] : cases)
+        for (const std::string& map : kFixtureMaps) {
+            std::string reported;
+            Level level = Load(file, map, &reported);
+            EXPECT_EQ(std::tuple(level.format, level.tree, reported),
+                      std::tuple(format, tree, tree == T::kNone ? map + ": no BSP tree, so no walls; Debian's zdbsp builds one (zdbsp -o OUT.wad " +
+                                                                       fixtures->Path(file) + ")\n"
+                                                                 : ""))
+                << file << " " << map;
+        }
+}
+
+// Hexen-format and UDMF copies draw the Doom-format map's overhead map and markers; the Hexen copy, with
+// the same tree, its walls too.
+TEST_F(Formats, ReencodedMapsDrawTheSameMap) {
+    for (const std::string& map : kFixtureMaps) {
+        Level doom = Load("doom.wad", map), hexen = Load("hexen.wad", map), udmf = Load("udmf.wad", map);
+        EXPECT_TRUE(Frame(doom, false, 0) == Frame(udmf, false, 0)) << map;
+        for (uint8_t solid : {0, 1}) EXPECT_TRUE(Frame(doom, true, solid) == Frame(hexen, true, solid)) << map;
+    }
+}
+
+// A GL build draws its classic build's overhead map (glbsp's: the map it started from), and its walls
+// differ only on walls with a split end.
+TEST_F(Formats, GlBuildsDrawTheClassicBuildBarSplits) {
+    for (auto [file, classicFile] : {std::pair{"zdbsp_-x_doom.wad", "zdbsp_doom.wad"}, {"zdbsp_-x_-X_doom.wad", "zdbsp_doom.wad"},
+                                     {"zdbsp_-x_-z_doom.wad", "zdbsp_doom.wad"}, {"glbsp_-xn_-v2_bare.wad", "doom.wad"},
+                                     {"glbsp_-xn_-v5_bare.wad", "doom.wad"}})
+        for (const std::string& map : kFixtureMaps) {
+            Level classic = Load(classicFile, map), gl = Load(file, map);
+            EXPECT_TRUE(Frame(classic, false, 0) == Frame(gl, false, 0)) << file << " " << map;
+            for (uint8_t solid : {0, 1}) {
+                std::vector<uint32_t> a = Frame(classic, true, solid), b = Frame(gl, true, solid);
+                std::vector<uint32_t> aSplits = Frame(classic, true, solid, Load("doom.wad", map).vertexes.size());
+                std::vector<uint32_t> bSplits = Frame(gl, true, solid, gl.vertexes.size());
+                size_t differing = 0;
+                for (size_t p = 0; p < a.size(); ++p) differing += a[p] != b[p] && aSplits[p] != 0 && bSplits[p] != 0;
+                EXPECT_EQ(differing, 0u) << file << " " << map << (solid ? " solid" : "");
+            }
+        }
+}
+
+// The same map as UDMF with ZNODES and as a binary map with that tree draws the same frame.
+TEST_F(Formats, UdmfAndBinaryMapsWithOneTreeDrawAlike) {
+    for (const std::string& map : kFixtureMaps)
+        for (uint8_t solid : {0, 1})
+            EXPECT_TRUE(Frame(Load("zdbsp_udmf.wad", map), true, solid) == Frame(Load("xgln-of-udmf.wad", map), true, solid)) << map;
+}

@@ -12,14 +12,26 @@ const char* const kSharedOptionsHelp =
     "                    or the file's first map when it has no E1M1)\n"
     "  --fit             fit every map into the window; keypad plus and minus then\n"
     "                    step through all of the file's maps\n"
+    "  --overlay walk|tree  start with that overlay (Tab cycles them)\n"
+    "  --trace FILE      write each frame's walk to FILE, one JSON object a line\n"
     "  --help            this text\n"
     "  --version         the program's name and version\n";
 
-const char* const kViewerUsage = "usage: wadscope [--wad PATH] [--map NAME] [--fit]\n\n";
+const char* const kViewerUsage = "usage: wadscope [--wad PATH] [--map NAME] [--fit] [--overlay walk|tree] [--trace FILE]\n\n";
 
 const char* const kRenderUsage =
     "usage: wadscope-render [--wad PATH] [--map NAME|INDEX|all] [--fit] [--font PATH] [--size WxH] "
-    "[--keys SCRIPT] OUTPUT.png|OUTDIR";
+    "[--keys SCRIPT] [--overlay walk|tree] [--trace FILE] [--walk-animation OUT.gif] OUTPUT.png|OUTDIR";
+
+// The keys, as --help lists them: a key's name and what it does.
+std::string KeyList() {
+    std::string text = "Keys:\n";
+    for (const Key& key : Keys()) {
+        std::string name = "  " + std::string(key.name);
+        text += name + std::string(name.size() < 16 ? 16 - name.size() : 1, ' ') + key.effect + "\n";
+    }
+    return text;
+}
 
 Problem Bad(const std::string& line) { return {ProblemKind::kBadArgument, line}; }
 
@@ -39,10 +51,12 @@ bool ParseSize(const std::string& text, Options& options) {
 // wadscope-render's own options and its output; a problem, or nothing when argv[index] was taken.
 std::optional<Problem> TakeRenderArgument(int argc, char** argv, int& index, Options& options) {
     std::string argument = argv[index];
-    bool takesValue = argument == "--font" || argument == "--size" || argument == "--keys";
+    bool takesValue = argument == "--font" || argument == "--size" || argument == "--keys" || argument == "--walk-animation";
     if (takesValue && index + 1 >= argc) return Bad(argument + " needs a value");
     if (argument == "--font") {
         options.fontPath = argv[++index];
+    } else if (argument == "--walk-animation") {
+        options.walkAnimationPath = argv[++index];
     } else if (argument == "--size") {
         if (!ParseSize(argv[++index], options))
             return Bad(std::string("bad --size '") + argv[index] + "' (expected WxH, each from 1 to 16384)");
@@ -88,9 +102,15 @@ Result<Options> ParseArguments(Program program, int argc, char** argv) {
             options.help = true;
         } else if (argument == "--version") {
             options.version = true;
-        } else if (argument == "--wad" || argument == "--map") {
+        } else if (argument == "--wad" || argument == "--map" || argument == "--trace" || argument == "--overlay") {
             if (index + 1 >= argc) return Bad(argument + " needs a value");
-            (argument == "--wad" ? options.wadPath : options.mapName) = argv[++index];
+            std::string value = argv[++index];
+            if (argument == "--overlay") {
+                if (value != "walk" && value != "tree") return Bad("bad --overlay '" + value + "' (expected walk or tree)");
+                options.overlay = value == "walk" ? Overlay::kWalk : Overlay::kTree;
+            } else {
+                (argument == "--wad" ? options.wadPath : argument == "--map" ? options.mapName : options.tracePath) = value;
+            }
         } else if (program == Program::kRender) {
             if (std::optional<Problem> problem = TakeRenderArgument(argc, argv, index, options)) return *problem;
         } else {
@@ -106,12 +126,14 @@ Result<Options> ParseArguments(Program program, int argc, char** argv) {
 
 std::string HelpText(Program program, const std::string& installedFontFolder) {
     switch (program) {
-        case Program::kWindowsViewer: return std::string(kViewerUsage) + kSharedOptionsHelp;
+        case Program::kWindowsViewer: return std::string(kViewerUsage) + kSharedOptionsHelp + "\n" + KeyList();
         case Program::kViewer:
             return std::string(kViewerUsage) +
                    "The Wadscope viewer in a window of its own. With no option it opens DOOM1.WAD\n"
                    "and font.bmp in the working directory on E1M1, as always (with no font.bmp\n"
-                   "there, the installed " + installedFontFolder + "/font.bmp).\n\n" + kSharedOptionsHelp;
+                   "there, the installed " + installedFontFolder + "/font.bmp).\n\n" + kSharedOptionsHelp + "\n" +
+                   KeyList() + "A left click: in the tree overlay, the subsector under it; in the walk overlay,\n"
+                   "the viewpoint moves there.\n";
         case Program::kRender: break;
     }
     std::string text = std::string(kRenderUsage) + "\n\n" +
@@ -126,10 +148,13 @@ std::string HelpText(Program program, const std::string& installedFontFolder) {
                        "  --size WxH        framebuffer size, each from 1 to 16384 (default 800x600)\n"
                        "  --keys SCRIPT     space-separated key presses: a key name or a decimal\n"
                        "                    virtual-key code, optionally followed by *N for N presses,\n"
-                       "                    or the word 'frame' to compose a frame at that point\n\n"
+                       "                    the word 'frame' to compose a frame at that point, or\n"
+                       "                    Click:X,Y for a left click at that pixel\n"
+                       "  --walk-animation OUT.gif  the final frame's walk as an animated GIF: a frame\n"
+                       "                    per accepted subsector, then the whole walk for two seconds\n\n"
                        "Key names:";
     for (const Key& key : Keys()) text += std::string(" ") + key.name;
-    return text + "\n";
+    return text + "\n\n" + KeyList();
 }
 
 std::string BadArgumentText(Program program, const std::string& problem) {

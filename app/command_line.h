@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/key_script.h"
+#include "render/view.h"
 #include "wad/result.h"
 
 // Which program reads the command line: they share the options, not all their texts.
@@ -22,6 +23,8 @@ struct Options {
     bool fit = false;
     bool help = false;
     bool version = false;
+    Overlay overlay = Overlay::kOff;          // --overlay walk|tree: the overlay at start
+    std::optional<std::string> tracePath{};   // --trace: each frame's walk written there, one JSON object a line
     // wadscope-render's own.
     std::optional<std::string> fontPath{};  // none: the one ChooseFontPath finds
     int32_t width = 800;
@@ -30,6 +33,7 @@ struct Options {
     std::optional<std::string> outputPath{};
     int32_t tableRow = -1;  // --map INDEX: a row of the built-in table, whatever the file holds
     bool allMaps = false;   // --map all: every map of the file into the output folder
+    std::optional<std::string> walkAnimationPath{};  // --walk-animation: the walk as an animated GIF
 };
 
 // The whole command line; a problem (kBadArgument) names the first thing that is wrong.

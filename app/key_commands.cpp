@@ -4,6 +4,7 @@
 #include "app/key_table.h"
 #include "app/map_table.h"
 #include "app/session.h"
+#include "render/overlay.h"
 
 namespace {
 
@@ -34,6 +35,35 @@ void SwapWindowStyle(Session& session, const WindowCalls* window) {
     session.altWindowStyle = window->setStyle(window->window, session.altWindowStyle);
     const Canvas& canvas = session.framebuffer.canvas();
     window->placeTopLeftTopmost(window->window, canvas.width, canvas.height);
+}
+
+// Off, walk, tree, off: leaving the walk overlay stops its animation.
+void NextOverlay(Session& session, const WindowCalls*) {
+    View& view = session.view;
+    view.overlay = view.overlay == Overlay::kOff ? Overlay::kWalk : view.overlay == Overlay::kWalk ? Overlay::kTree : Overlay::kOff;
+    view.walkShown = -1;
+}
+
+// The tree overlay's selection moves to a child of the node selected (0: right, 1: left), if that names something.
+void SelectChild(Session& session, int child) {
+    if (session.view.overlay != Overlay::kTree) return;
+    const Level& level = session.level;
+    TreeSelected selected = ResolveTreeSelection(level, session.view.treeSelection);
+    if ((selected.reference & kSubsectorChild) || selected.reference >= level.nodes.size()) return;
+    const MapNode& node = level.nodes[selected.reference];
+    uint32_t reference = child == 0 ? node.rightChild : node.leftChild;
+    bool names = reference & kSubsectorChild ? (reference & ~kSubsectorChild) < level.subsectors.size()
+                                             : reference < level.nodes.size();
+    if (!names) return;
+    session.view.treeSelection.resize(size_t(selected.depth));  // what of the path the level's tree allowed
+    session.view.treeSelection.push_back(reference);
+}
+
+// W plays the walk overlay's walk, a subsector every 4 ticks, and stops it.
+void PlayWalk(Session& session, const WindowCalls*) {
+    if (session.view.overlay != Overlay::kWalk) return;
+    session.view.walkShown = session.view.walkShown < 0 ? 1 : -1;
+    session.animationTick = 0;
 }
 
 const Key kKeys[] = {
@@ -68,6 +98,19 @@ const Key kKeys[] = {
      [](Session& s, const WindowCalls*) { s.view.drawFarSides = 1, s.view.maxDepth = 250, Lower(s.view.maxDraw); }},
     {"F4", 115, "F4", "F4", "F4", "Draw limit + 1, far sides on, depth limit 250.",
      [](Session& s, const WindowCalls*) { Raise(s.view.maxDraw), s.view.drawFarSides = 1, s.view.maxDepth = 250; }},
+    {"Tab", 9, "Tab", "Tab", "Tab", "Overlay: off, the walk, the tree, off again.", NextOverlay},
+    {"R", 82, "R", "KeyR", "R", "Tree overlay: select the right child (the front of the partition).",
+     [](Session& s, const WindowCalls*) { SelectChild(s, 0); }},
+    {"L", 76, "L", "KeyL", "L", "Tree overlay: select the left child.", [](Session& s, const WindowCalls*) { SelectChild(s, 1); }},
+    {"U", 85, "U", "KeyU", "U", "Tree overlay: select the parent.",
+     [](Session& s, const WindowCalls*) {
+         if (s.view.overlay == Overlay::kTree && !s.view.treeSelection.empty()) s.view.treeSelection.pop_back();
+     }},
+    {"Home", 36, "Home", "Home", "Home", "Tree overlay: select the root.",
+     [](Session& s, const WindowCalls*) {
+         if (s.view.overlay == Overlay::kTree) s.view.treeSelection.clear();
+     }},
+    {"W", 87, "W", "KeyW", "W", "Walk overlay: play the walk, a subsector every 4 ticks; again: stop.", PlayWalk},
 };
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include "app/key_table.h"
 #include "app/map_table.h"
 #include "render/fitted_view.h"
+#include "render/map_to_screen.h"
+#include "render/overlay.h"
 #include "render/render_frame.h"
 
 namespace {
@@ -48,15 +50,15 @@ void LoadShownMap(Session& session) {
     session.levelProblem = level ? std::nullopt : std::optional<Problem>(level.problem());
 }
 
-// Everything a run starts afresh; the framebuffer and where messages go stay.
+// Everything a run starts afresh; the framebuffer, where messages go and the run's options stay.
 void BeginRun(Session& session, const LevelFile& file, const StartMap& start) {
-    Framebuffer framebuffer = std::move(session.framebuffer);
-    bool framebufferReady = session.framebufferReady;
-    MessageSink messages = std::move(session.messages);
-    session = Session{};
-    session.framebuffer = std::move(framebuffer);
-    session.framebufferReady = framebufferReady;
-    session.messages = std::move(messages);
+    Session fresh;
+    fresh.framebuffer = std::move(session.framebuffer);
+    fresh.framebufferReady = session.framebufferReady;
+    fresh.messages = std::move(session.messages);
+    fresh.startOverlay = session.startOverlay;
+    fresh.tracePath = std::move(session.tracePath);
+    session = std::move(fresh);
     session.file = file;
     session.fileMaps = start.fileMaps;
     session.mapIndex = start.mapIndex;
@@ -72,6 +74,22 @@ void SetStartValues(Session& session) {
     ApplyMapView(session);
     view.playerX = 50.0f;
     view.playerY = 50.0f;
+    view.overlay = session.startOverlay;
+}
+
+// The walk as the trace file has it: one JSON object a line, in the walk's order.
+std::string TraceLines(const WalkTrace& trace) {
+    static constexpr const char* kChildren[] = {"both", "near", "none"};
+    std::string text;
+    for (const WalkStep& step : trace.steps) {
+        if (step.isNode)
+            text += "{\"node\": " + std::to_string(step.index) + ", \"depth\": " + std::to_string(step.depth) + ", \"side\": " +
+                    std::to_string(step.side) + ", \"children\": \"" + kChildren[int(step.children)] + "\"}\n";
+        else
+            text += "{\"subsector\": " + std::to_string(step.index) +
+                    (step.order < 0 ? ", \"fail\": true}\n" : ", \"order\": " + (step.order ? std::to_string(step.order) : "null") + "}\n");
+    }
+    return text;
 }
 
 // "wadscope: ", "wadscope-render: ": how a program's level problems begin.
@@ -188,12 +206,38 @@ bool ComposeFrame(Session& session) {
     if (!session.framebufferReady) return false;
     if (session.fitPending) ApplyMapView(session);
     View& view = session.view;
+    if (view.overlay == Overlay::kWalk && view.walkShown > 0) view.walkShown = 1 + session.animationTick++ / 4;
     StatusLine statusLine{};  // the viewpoint as it was before this frame takes the player start
     FormatStatusLine(statusLine, view.maxDepth, view.maxDraw, view.playerX, view.playerY);
     TakePlayerStart(session.level, view);
-    FrameReport report = RenderFrame(session.framebuffer.canvas(), session.level, view, *session.font, statusLine);
+    WalkTrace trace;
+    FrameReport report = RenderFrame(session.framebuffer.canvas(), session.level, view, *session.font, statusLine,
+                                     session.tracePath ? &trace : nullptr);
     for (int32_t k = 0; k < report.failures; ++k) session.messages(Stream::kOutput, "Fail\r\n");
+    if (session.tracePath) {
+        std::string text = TraceLines(trace);
+        std::FILE* file = std::fopen(session.tracePath->c_str(), "wb");
+        bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+        if (file && std::fclose(file) != 0) written = false;
+        if (!written) {
+            session.messages(Stream::kError, "cannot write " + *session.tracePath + "\n");
+            session.tracePath.reset();  // said once, not at every tick
+        }
+    }
     return true;
+}
+
+void ClickAt(Session& session, int32_t x, int32_t y) {
+    View& view = session.view;
+    if (view.overlay == Overlay::kWalk) view.playerX = float(x), view.playerY = float(y);
+    if (view.overlay == Overlay::kTree)
+        view.treeSelection = TreePathTo(session.level, ScreenToMapUnits(float(x), view.offsetX, view.scale),
+                                        ScreenToMapUnits(float(y), view.offsetY, view.scale));
+}
+
+void TakeRunOptions(Session& session, const Options& options) {
+    session.startOverlay = options.overlay;
+    session.tracePath = options.tracePath;
 }
 
 KeyOutcome PressKey(Session& session, uint32_t virtualKey, const WindowCalls* window) {

@@ -84,9 +84,16 @@ struct Session {
     Framebuffer framebuffer;
     bool framebufferReady = false;  // ticks wait for the first size
     bool fitPending = false;        // a fitted view waits for a framebuffer with a size
+    int32_t animationTick = 0;      // ticks since the walk overlay's animation started
+    // What the command line asked of every run: the overlay at start, and a file for each frame's walk.
+    Overlay startOverlay = Overlay::kOff;
+    std::optional<std::string> tracePath;
     uint32_t altWindowStyle = kBorderlessWindowStyle;  // the style the next Escape applies
     MessageSink messages = [](Stream, std::string_view) {};
 };
+
+// What the run's options ask of the session (its overlay at start, its trace file).
+void TakeRunOptions(Session& session, const Options& options);
 
 // Prints each line on the standard stream it names.
 void PrintToStandardStreams(Stream stream, std::string_view line);
@@ -107,8 +114,13 @@ void ShowMap(Session& session, int32_t mapIndex);
 // A framebuffer of the client area's size; the ticks start with the first.
 Status ResizeFramebuffer(Session& session, int32_t width, int32_t height);
 
-// One tick: a frame into the framebuffer, once it has had a size. False before that.
+// One tick: a frame into the framebuffer, once it has had a size; the walk to the
+// trace file, when there is one; the walk overlay's animation a tick further. False before the first size.
 bool ComposeFrame(Session& session);
+
+// A left click at pixel (x, y): in the tree overlay, the subsector under it, with
+// its path from the root, is selected; in the walk overlay, the viewpoint moves there.
+void ClickAt(Session& session, int32_t x, int32_t y);
 
 // What a key changed, for the front end to show.
 struct KeyOutcome {

@@ -11,9 +11,9 @@ void FormatStatusLine(StatusLine& line, int32_t maxDepth, int32_t maxDraw, float
                   int(maxDraw), int(TruncToInt32(playerX)), int(TruncToInt32(playerY)));
 }
 
-void DrawStatusText(const Canvas& canvas, const FontImage& font, const StatusLine& line) {
+void DrawStatusText(const Canvas& canvas, const FontImage& font, const StatusLine& line, int32_t firstRow) {
     int32_t width = canvas.width;
-    int32_t rows = std::min(canvas.height, 16);
+    int32_t rows = std::min(canvas.height - firstRow, 16);
     if (width <= 0) return;
     int32_t pen = 0;
     for (const char* character = line.text; *character; ++character, pen += 16) {
@@ -23,7 +23,7 @@ void DrawStatusText(const Canvas& canvas, const FontImage& font, const StatusLin
             size_t rowStart = size_t(255 - 16 * (code / 16) - j) * 256 + 16 * (code % 16);
             for (int32_t i = 0; i < 16 && pen + i < width; ++i) {
                 // An image too small for the atlas reads as black beyond its end.
-                canvas.pixels[size_t(j) * size_t(width) + size_t(pen + i)] = FontPixel(font, rowStart + size_t(i));
+                canvas.pixels[size_t(firstRow + j) * size_t(width) + size_t(pen + i)] = FontPixel(font, rowStart + size_t(i));
             }
         }
     }

@@ -13,5 +13,6 @@ struct StatusLine {
 void FormatStatusLine(StatusLine& line, int32_t maxDepth, int32_t maxDraw, float playerX,
                       float playerY);
 
-// Copies one 16 x 16 glyph cell per character, background included, into rows 0 to 15.
-void DrawStatusText(const Canvas& canvas, const FontImage& font, const StatusLine& line);
+// Copies one 16 x 16 glyph cell per character, background included, into rows
+// firstRow to firstRow + 15 (not negative): the status line and the overlay's line below it.
+void DrawStatusText(const Canvas& canvas, const FontImage& font, const StatusLine& line, int32_t firstRow = 0);

@@ -27,6 +27,13 @@ bool InRange(int64_t index, const Records& records) {
 
 }  // namespace
 
+std::vector<uint32_t> AcceptedSubsectors(const WalkTrace& trace) {
+    std::vector<uint32_t> accepted;
+    for (const WalkStep& step : trace.steps)
+        if (!step.isNode && step.order > 0) accepted.push_back(step.index);
+    return accepted;
+}
+
 BspWalk::BspWalk(const Level& level, const View& view, const Canvas& canvas)
     : level(level), view(view), canvas(canvas), direction(DirectionOf(view.angle)), nodeEntered(level.nodes.size()),
       subsectorDrawn(level.subsectors.size()), segDrawn(level.segs.size()) {}
@@ -59,25 +66,35 @@ void WalkBspNode(BspWalk& walk, uint32_t reference, int32_t depth) {
                       (float(walk.viewMapX) - float(node.x)) * float(node.dy);
         bool leftSide = cross > 0;
         int32_t childDepth = visit.depth + 1;
-        if (childDepth >= walk.view.maxDepth) continue;
-        uint32_t nearChild = leftSide ? node.leftChild : node.rightChild;
-        uint32_t farChild = leftSide ? node.rightChild : node.leftChild;
-        const NodeBox& farBox = leftSide ? node.rightBox : node.leftBox;
-        if (PlayerInBox(farBox, walk.viewMapX, walk.viewMapY) || walk.view.drawFarSides == 1)
-            pending.push_back({farChild, childDepth});
-        pending.push_back({nearChild, childDepth});
+        WalkStep step{true, visit.reference, visit.depth, uint8_t(leftSide), NodeChildren::kNone};
+        if (childDepth < walk.view.maxDepth) {
+            uint32_t nearChild = leftSide ? node.leftChild : node.rightChild;
+            uint32_t farChild = leftSide ? node.rightChild : node.leftChild;
+            const NodeBox& farBox = leftSide ? node.rightBox : node.leftBox;
+            step.children = NodeChildren::kNear;
+            if (PlayerInBox(farBox, walk.viewMapX, walk.viewMapY) || walk.view.drawFarSides == 1) {
+                pending.push_back({farChild, childDepth});
+                step.children = NodeChildren::kBoth;
+            }
+            pending.push_back({nearChild, childDepth});
+        }
+        if (walk.trace) walk.trace->steps.push_back(step);
     }
 }
 
 void DrawSubsector(BspWalk& walk, uint32_t index) {
     const Level& level = walk.level;
     const View& view = walk.view;
-    if (index >= level.subsectors.size()) {
+    WalkStep step{false, index, 0, 0, NodeChildren::kBoth, -1};
+    if (index < level.subsectors.size()) step.order = walk.subsectorsDrawn < view.maxDraw ? walk.subsectorsDrawn + 1 : 0;
+    if (walk.trace) walk.trace->steps.push_back(step);
+    if (step.order < 0) {
         ++walk.failures;
         return;
     }
-    if (walk.subsectorsDrawn >= view.maxDraw) return;
+    if (step.order == 0) return;
     ++walk.subsectorsDrawn;
+    if (!walk.drawWalls) return;
     // Walls are black and nothing reads them back, so drawing a subsector or a
     // seg again in this frame would change nothing, while shared ones multiply the work.
     if (!MarkOnce(walk.subsectorDrawn, index)) return;

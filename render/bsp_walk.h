@@ -7,6 +7,7 @@
 #include "render/view.h"
 #include "render/wall_columns.h"
 #include "render/wall_segment.h"
+#include "render/walk_trace.h"
 #include "wad/level.h"
 
 // What one frame's walk reads and counts.
@@ -24,6 +25,8 @@ struct BspWalk {
     // One flag per node, subsector and seg: each is entered or drawn once per frame.
     std::vector<uint8_t> nodeEntered, subsectorDrawn, segDrawn;
     WallColumns* columns = nullptr;  // where walls keep their vertical lines; null: drawn at once
+    bool drawWalls = true;           // false: the walk alone, drawing nothing
+    WalkTrace* trace = nullptr;      // where the walk writes its steps, when given
 };
 
 // Walks from a child reference (bit 31: a subsector): near child first, the far

@@ -7,6 +7,7 @@
 #include "draw/truncate.h"
 #include "render/bsp_walk.h"
 #include "render/map_to_screen.h"
+#include "render/overlay.h"
 
 namespace {
 
@@ -105,7 +106,7 @@ void DrawThingMarker(const Canvas& canvas, int32_t type, float sx, float sy) {
 }
 
 FrameReport RenderFrame(const Canvas& canvas, const Level& level, const View& view, const FontImage& font,
-                        const StatusLine& statusLine) {
+                        const StatusLine& statusLine, WalkTrace* trace) {
     if (canvas.width > 0 && canvas.height > 0)
         std::memset(canvas.pixels, 0xFF, size_t(canvas.width) * size_t(canvas.height) * 4);
     DrawStatusText(canvas, font, statusLine);
@@ -113,6 +114,8 @@ FrameReport RenderFrame(const Canvas& canvas, const Level& level, const View& vi
     DrawThings(canvas, level, view);
 
     BspWalk walk(level, view, canvas);
+    WalkTrace overlayTrace;
+    walk.trace = trace ? trace : view.overlay == Overlay::kWalk ? &overlayTrace : nullptr;
     if (level.tree != TreeFormat::kNone) {  // a map without a tree has no walls to show
         walk.viewMapX = ScreenToMapUnits(view.playerX, view.offsetX, view.scale);
         walk.viewMapY = ScreenToMapUnits(view.playerY, view.offsetY, view.scale);
@@ -122,5 +125,6 @@ FrameReport RenderFrame(const Canvas& canvas, const Level& level, const View& vi
         DrawWallColumns(canvas, columns);  // before the viewpoint marker, which may cover them
     }
     DrawBox(canvas, view.playerX, view.playerY, 6, 6, kBlue);
+    if (view.overlay != Overlay::kOff) DrawOverlay(canvas, level, view, walk.trace ? *walk.trace : overlayTrace, font);
     return {walk.failures};
 }

@@ -7,6 +7,7 @@
 #include "draw/framebuffer.h"
 #include "draw/status_line.h"
 #include "render/view.h"
+#include "render/walk_trace.h"
 #include "wad/level.h"
 
 // What a frame met that its viewer reports.
@@ -14,10 +15,11 @@ struct FrameReport {
     int32_t failures = 0;  // walk references to subsectors that do not exist
 };
 
-// Draws the frame; reads the level and the view, writes only pixels. The status
-// text is given, since the frame that takes the player start shows the viewpoint as it was.
+// Draws the frame, and over it the overlay the view asks for; reads the level and
+// the view, writes only pixels and, when given, the walk's steps. The status text
+// is given, since the frame that takes the player start shows the viewpoint as it was.
 FrameReport RenderFrame(const Canvas& canvas, const Level& level, const View& view, const FontImage& font,
-                        const StatusLine& statusLine);
+                        const StatusLine& statusLine, WalkTrace* trace = nullptr);
 
 // While view.playerStartPending: the first thing of type 1 moves the viewpoint
 // onto its place on the overhead map and turns it to its angle, once.

@@ -3,6 +3,10 @@
 // the viewer's keys and the player start change it.
 #pragma once
 #include <cstdint>
+#include <vector>
+
+// What is drawn over the frame to show the walk: nothing, the frame's walk, or the tree.
+enum class Overlay : uint8_t { kOff, kWalk, kTree };
 
 struct View {
     // The map-to-screen transform: sx = (x * scale + offsetX * scale) / 10, likewise y.
@@ -20,4 +24,8 @@ struct View {
     uint8_t solidWalls = 0;           // walls as filled columns instead of outlines
     uint8_t halfDepthFactor = 0;      // depth factor 0.125 instead of 0.25: walls twice as wide and tall
     int32_t playerStartPending = 1;   // cleared by the first frame that finds a player-1 start
+    // The overlays.
+    Overlay overlay = Overlay::kOff;
+    int32_t walkShown = -1;              // the walk overlay shows this many accepted subsectors; -1: all
+    std::vector<uint32_t> treeSelection{};  // the tree overlay's selection: child references from the root's child on; none: the root
 };

@@ -52,7 +52,7 @@ void ColumnHalfHeights(const FilledWall& wall, int32_t first, int32_t count, int
 ViewDirection DirectionOf(float angle) { return {float(std::cos(double(angle))), float(std::sin(double(angle)))}; }
 
 void DrawWallSegment(const Canvas& canvas, const View& view, ViewDirection direction, float x1, float y1, float x2,
-                     float y2, float ceilingHeight, float floorHeight, WallColumns* columns) {
+                     float y2, float ceilingHeight, float floorHeight, WallColumns* columns, WallStrokes* strokes) {
     float c = direction.c, s = direction.s;
     auto toView = [&](float x, float y) {
         float dx = x - view.playerX, dy = y - view.playerY;
@@ -76,6 +76,11 @@ void DrawWallSegment(const Canvas& canvas, const View& view, ViewDirection direc
         int32_t a1 = TruncToInt32(p1.A), a2 = TruncToInt32(p2.A);
         int32_t top1 = ScreenPosition(cy, -int64_t(a1)), top2 = ScreenPosition(cy, -int64_t(a2));
         int32_t bottom1 = ScreenPosition(cy, a1), bottom2 = ScreenPosition(cy, a2);
+        if (strokes) {
+            strokes->Edge(sx1, top1, sx2, top2), strokes->Edge(sx1, bottom1, sx2, bottom2);
+            strokes->VerticalLine(sx1, top1, bottom1), strokes->VerticalLine(sx2, top2, bottom2);
+            return;
+        }
         DrawLine(canvas.pixels, canvas.width, canvas.height, sx1, top1, sx2, top2, 0);
         DrawLine(canvas.pixels, canvas.width, canvas.height, sx1, bottom1, sx2, bottom2, 0);
         DrawWallLine(canvas, columns, sx1, top1, bottom1);
@@ -92,5 +97,11 @@ void DrawWallSegment(const Canvas& canvas, const View& view, ViewDirection direc
     // One past the last column: the columns i <= last with float(i) < X2, where
     // float(i) is exactly i, since these are far below 2^24.
     int64_t pastX2 = p2.X > float(last) ? last + 1 : TruncToInt32(std::ceil(p2.X));
-    DrawFilledColumns(canvas, columns, cx, cy, first, std::max(first, std::min(pastX2, last + 1)), wall);
+    int64_t endColumn = std::max(first, std::min(pastX2, last + 1));
+    if (!strokes) return DrawFilledColumns(canvas, columns, cx, cy, first, endColumn, wall);
+    for (int64_t i = first; i < endColumn; ++i) {
+        int32_t half;
+        ColumnHalfHeights(wall, int32_t(i), 1, &half);
+        strokes->VerticalLine(ScreenPosition(cx, i), ScreenPosition(cy, -int64_t(half)), ScreenPosition(cy, half));
+    }
 }

@@ -24,6 +24,24 @@ bool StartsWith(std::span<const uint8_t> lump, const char* bytes, size_t length)
     return lump.size() >= length && std::memcmp(lump.data(), bytes, length) == 0;
 }
 
+// The extended forms by their signature: a compressed form is its plain one's data as a zlib stream.
+struct ExtendedSignature {
+    const char* bytes;
+    TreeFormat format, layout;
+};
+constexpr ExtendedSignature kExtendedSignatures[] = {
+    {"XNOD", TreeFormat::kXnod, TreeFormat::kXnod}, {"ZNOD", TreeFormat::kZnod, TreeFormat::kXnod},
+    {"XGLN", TreeFormat::kXgln, TreeFormat::kXgln}, {"ZGLN", TreeFormat::kZgln, TreeFormat::kXgln},
+    {"XGL2", TreeFormat::kXgl2, TreeFormat::kXgl2}, {"ZGL2", TreeFormat::kZgl2, TreeFormat::kXgl2},
+    {"XGL3", TreeFormat::kXgl3, TreeFormat::kXgl3}, {"ZGL3", TreeFormat::kZgl3, TreeFormat::kXgl3},
+};
+
+const ExtendedSignature* FindExtendedSignature(std::span<const uint8_t> lump) {
+    for (const ExtendedSignature& signature : kExtendedSignatures)
+        if (StartsWith(lump, signature.bytes, 4)) return &signature;
+    return nullptr;
+}
+
 // A classic child: bit 15 marks a subsector, and 0xFFFF names subsector 0.
 uint32_t WidenChild(uint16_t child) {
     if (!(child & 0x8000)) return child;
@@ -65,20 +83,25 @@ void BuildClassicTree(Level& level, std::span<const uint8_t> segs, std::span<con
 
 }  // namespace
 
+Status ReadExtendedNodeLump(std::span<const uint8_t> lump, Level& level) {
+    const ExtendedSignature* signature = FindExtendedSignature(lump);
+    if (!signature) return Problem{ProblemKind::kUnsupported, "nodes of no extended signature"};
+    std::span<const uint8_t> data = lump.subspan(4);
+    Result<std::vector<uint8_t>> inflated = std::vector<uint8_t>{};
+    if (signature->format != signature->layout) {
+        if (!(inflated = InflateNodes(data.data(), data.size()))) return inflated.problem();
+        data = *inflated;
+    }
+    Status read = ReadExtendedNodes(signature->layout, data.data(), data.size(), level);
+    level.tree = signature->format;
+    return read;
+}
+
 Status BuildBspTree(Level& level, std::span<const uint8_t> segs, std::span<const uint8_t> subsectors,
                     std::span<const uint8_t> nodes) {
     for (const NodeSignature& signature : kUnreadNodeFormats)
         if (StartsWith(nodes, signature.bytes, signature.length)) return Problem{ProblemKind::kUnsupported, signature.format};
-    if (StartsWith(nodes, "XNOD", 4)) {
-        level.tree = TreeFormat::kXnod;
-        return ReadExtendedNodes(TreeFormat::kXnod, nodes.data() + 4, nodes.size() - 4, level);
-    }
-    if (StartsWith(nodes, "ZNOD", 4)) {
-        level.tree = TreeFormat::kZnod;
-        Result<std::vector<uint8_t>> inflated = InflateNodes(nodes.data() + 4, nodes.size() - 4);
-        if (!inflated) return inflated.problem();
-        return ReadExtendedNodes(TreeFormat::kXnod, inflated->data(), inflated->size(), level);
-    }
+    if (FindExtendedSignature(nodes)) return ReadExtendedNodeLump(nodes, level);
     level.tree = TreeFormat::kClassic;
     BuildClassicTree(level, segs, subsectors, nodes);
     return Succeeded();

@@ -70,6 +70,7 @@ TEST(GlNodes, EveryFormReadsAsTheClassicTreeAndBrokenDataIsOneLine) {
         {"4 billion new vertexes", {XGL2 + Poked(xgl2, 4, UINT32_MAX)}, cutShort},
         {"4 billion subsectors", {XGL2 + Poked(xgl2, 24, UINT32_MAX)}, cutShort},
         {"4 billion segs", {XGL2 + Poked(xgl2, 36, UINT32_MAX)}, cutShort},
+        {"4 billion nodes", {XGL2 + Poked(xgl2, 92, UINT32_MAX)}, cutShort},
         {"a stream of data cut short", {Bytes{'Z', 'G', 'L', '2'} + Compressed(Bytes(xgl2.begin(), xgl2.end() - 1))}, cutShort},
         {"XGL2 seg past the vertexes, closing the ring there", {XGL2 + Poked(xgl2, 40, UINT32_MAX)},
          as(kXgl2, [](Level& l) { l.segs[0].startVertex = l.segs[3].endVertex = UINT32_MAX; })},
@@ -86,14 +87,14 @@ TEST(GlNodes, EveryFormReadsAsTheClassicTreeAndBrokenDataIsOneLine) {
     for (auto [format, signature] : {std::pair{kXgln, "XGLN"}, {kXgl2, "XGL2"}, {kXgl3, "XGL3"}}) {
         const Bytes data = GlNodeLumps(room, format, 2)[0], plain(signature, signature + 4), zipped = Bytes{'Z'} + Bytes(plain.begin() + 1, plain.end());
         cases.push_back({signature, {plain + data}, as(format, [](Level&) {})});
-        cases.push_back({"compressed", {zipped + Compressed(data)}, as(TreeFormat(int(format) + 3), [](Level&) {})});
+        cases.push_back({"compressed " + std::string(signature), {zipped + Compressed(data)}, as(TreeFormat(int(format) + 3), [](Level&) {})});
         for (size_t length = 0; length < data.size(); length += 3)
-            cases.push_back({"cut to " + std::to_string(length), {plain + Bytes(data.begin(), data.begin() + ptrdiff_t(length))}, cutShort});
+            cases.push_back({std::string(signature) + " cut to " + std::to_string(length), {plain + Bytes(data.begin(), data.begin() + ptrdiff_t(length))}, cutShort});
     }
     for (auto [format, lumps, sizes] : {std::tuple{kGlV2, v2, std::array{8, 10, 4, 28}}, {kGlV5, v5, std::array{8, 16, 8, 32}}}) {
-        cases.push_back({"GL_ lumps", lumps, as(format, [](Level&) {})});
+        cases.push_back({"GL_ lumps " + std::to_string(sizes[1]), lumps, as(format, [](Level&) {})});
         for (size_t k = 0; k < 4; ++k)
-            cases.push_back({"a lump cut short", replaced(lumps, k, Bytes(lumps[k].begin(), lumps[k].end() - 1)),
+            cases.push_back({"a lump cut short " + std::to_string(sizes[1]), replaced(lumps, k, Bytes(lumps[k].begin(), lumps[k].end() - 1)),
                              std::array{"GL_VERT", "GL_SEGS", "GL_SSECT", "GL_NODES"}[k] + (" not whole " + std::to_string(sizes[k])) + "-byte records"});
     }
     for (const auto& [name, lumps, expected] : cases) EXPECT_EQ(ReadTree(lumps, {{0, 0}, {64, 0}}), expected) << name;

@@ -86,6 +86,30 @@ Bytes ExtendedNodeData(const TestMap& map) {
     return out;
 }
 
+std::vector<Bytes> GlNodeLumps(const TestMap& map, TreeFormat format, uint32_t treeVertexes) {
+    const bool lumps = format == TreeFormat::kGlV2 || format == TreeFormat::kGlV5, v5 = format == TreeFormat::kGlV5;
+    const bool wideLinedefs = format == TreeFormat::kXgl2 || format == TreeFormat::kXgl3, wide = !lumps || v5;
+    const uint32_t original = uint32_t(map.vertexes.size()) - treeVertexes, topBit = v5 ? 0x80000000u : 0x8000u;
+    auto put = [](Bytes& out, uint32_t value, bool wide) { wide ? PutInt32(out, value) : PutInt16(out, int32_t(value & 0xFFFF)); };
+    auto vertex = [&](int16_t index) { return uint32_t(index) < original || !lumps ? uint32_t(index) : topBit | (index - original); };
+    Bytes vert = lumps ? Bytes{'g', 'N', 'd', uint8_t(v5 ? '5' : '2')} : Bytes{}, segs, ssect, nodes;
+    if (!lumps) PutInt32(vert, original), PutInt32(vert, treeVertexes), PutInt32(ssect, uint32_t(map.subsectors.size()));
+    if (!lumps) PutInt32(segs, uint32_t(map.segs.size())), PutInt32(nodes, uint32_t(map.nodes.size()));  // the counts
+    for (size_t k = original; k < map.vertexes.size(); ++k) PutInt32(vert, map.vertexes[k].x * 65536u), PutInt32(vert, map.vertexes[k].y * 65536u);
+    for (const TestSubsector& s : map.subsectors) lumps ? put(ssect, s.segCount, v5), put(ssect, s.firstSeg, v5) : PutInt32(ssect, s.segCount);
+    for (const TestSeg& s : map.segs) {
+        put(segs, vertex(s.startVertex), wide), put(segs, lumps ? vertex(s.endVertex) : 0xFFFFFFFF, wide), put(segs, s.linedef, wideLinedefs);
+        lumps ? put(segs, s.direction, false), put(segs, 0xFFFFFFFF, v5) : segs.push_back(uint8_t(s.direction));
+    }
+    for (const TestNode& n : map.nodes) {
+        for (int16_t value : {n.x, n.y, n.dx, n.dy}) put(nodes, format == TreeFormat::kXgl3 ? value * 65536u : uint32_t(value), format == TreeFormat::kXgl3);
+        PutRecord(nodes, {n.rightBox.top, n.rightBox.bottom, n.rightBox.left, n.rightBox.right, n.leftBox.top, n.leftBox.bottom, n.leftBox.left, n.leftBox.right});
+        for (uint16_t child : {n.rightChild, n.leftChild}) put(nodes, wide && child & 0x8000 ? 0x80000000u | (child & 0x7FFFu) : child, wide);
+    }
+    if (lumps) return {vert, segs, ssect, nodes};
+    return {vert + ssect + segs + nodes};
+}
+
 std::vector<TestLump> BuildExtendedMapLumps(const TestMap& map) {
     std::vector<TestLump> lumps = BuildMapLumps(map);
     lumps[7].data = Bytes{'X', 'N', 'O', 'D'} + ExtendedNodeData(map);

@@ -49,6 +49,9 @@ struct TestMap {
 std::vector<TestLump> BuildMapLumps(const TestMap& map);
 // The tree as the data after "XNOD": the map's vertexes as the original ones, children widened to 32 bits.
 Bytes ExtendedNodeData(const TestMap& map);
+// The tree as GL nodes in `format`: for kXgln, kXgl2 and kXgl3 the data after the signature, for kGlV2 and kGlV5
+// GL_VERT, GL_SEGS, GL_SSECT and GL_NODES. The map's last `treeVertexes` vertexes are the tree's own; no partners.
+std::vector<Bytes> GlNodeLumps(const TestMap& map, TreeFormat format, uint32_t treeVertexes);
 // The lumps with the tree in NODES as "XNOD".
 std::vector<TestLump> BuildExtendedMapLumps(const TestMap& map);
 // A square room seen from inside: four walls, a player start, one node over subsectors 0 and 1 (empty).

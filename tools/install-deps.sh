@@ -17,7 +17,7 @@ fresh_machine_packages=(debootstrap git)
 # requirements test can look up which package puts debootstrap on the PATH.
 test_packages=("${package_packages[@]}" "${web_packages[@]}" "${fresh_machine_packages[@]}" libpng-dev libgtest-dev
   libbenchmark-dev xdotool x11-utils python3 imagemagick clang libclang-rt-14-dev g++-mingw-w64-x86-64
-  gcc-mingw-w64-x86-64-win32 wine64 wine freedm zdbsp chromium chromium-driver python3-selenium python3-pil
+  gcc-mingw-w64-x86-64-win32 wine64 wine freedm zdbsp glbsp chromium chromium-driver python3-selenium python3-pil
   xfonts-base desktop-file-utils man-db unzip binutils)
 
 case "${1:-test}" in

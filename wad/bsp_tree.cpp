@@ -72,12 +72,15 @@ std::optional<Status> ReadSignedNodes(std::span<const uint8_t> lump, Level& leve
     if (StartsWith(lump, "xNd4\0\0\0\0", 8)) return Problem{ProblemKind::kUnsupported, "DeePBSP nodes (xNd4)"};
     for (const NodeSignature& signature : kSignatures) {
         if (!StartsWith(lump, signature.bytes, 4)) continue;
-        level.tree = signature.format;
         std::span<const uint8_t> data = lump.subspan(4);
-        if (signature.format == signature.layout) return ReadExtendedNodes(signature.layout, data.data(), data.size(), level);
-        Result<std::vector<uint8_t>> inflated = InflateNodes(data.data(), data.size());
-        if (!inflated) return inflated.problem();
-        return ReadExtendedNodes(signature.layout, inflated->data(), inflated->size(), level);
+        Result<std::vector<uint8_t>> inflated = std::vector<uint8_t>{};
+        if (signature.format != signature.layout) {
+            if (!(inflated = InflateNodes(data.data(), data.size()))) return inflated.problem();
+            data = *inflated;
+        }
+        Status read = ReadExtendedNodes(signature.layout, data.data(), data.size(), level);
+        level.tree = signature.format;  // the compressed form's name, not its data's
+        return read;
     }
     return std::nullopt;
 }

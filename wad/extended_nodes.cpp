@@ -27,22 +27,41 @@ struct Reader {
     }
 };
 
-constexpr size_t kNewVertexSize = 8, kSegSize = 11, kNodeSize = 32;
+constexpr size_t kNewVertexSize = 8;
 
 // 16.16 fixed point, exactly.
 double FromFixed(uint32_t fixed) { return double(int32_t(fixed)) / 65536.0; }
 
 Problem Unsupported(const char* what) { return {ProblemKind::kUnsupported, what}; }
 
+// GL segs name their start alone: each ends where the next seg of its
+// subsector starts, and the last where the first starts, closing the ring.
+// A subsector that reaches past the segs closes on the ones there are.
+void CloseSegRings(Level& level) {
+    const int64_t segCount = int64_t(level.segs.size());
+    for (const MapSubsector& subsector : level.subsectors) {
+        int64_t first = subsector.firstSeg, end = std::min(first + subsector.segCount, segCount);
+        for (int64_t k = first; k < end; ++k)
+            level.segs[size_t(k)].endVertex = level.segs[size_t(k + 1 < end ? k + 1 : first)].startVertex;
+    }
+}
+
 }  // namespace
 
-Status ReadExtendedNodes(TreeFormat, const uint8_t* data, size_t size, Level& level) {
-    const Problem cutShort = Unsupported("extended nodes cut short");
+Status ReadExtendedNodes(TreeFormat format, const uint8_t* data, size_t size, Level& level) {
+    const bool gl = format != TreeFormat::kXnod, wideLinedefs = format == TreeFormat::kXgl2 || format == TreeFormat::kXgl3;
+    const bool fixedPartition = format == TreeFormat::kXgl3;
+    const size_t segSize = wideLinedefs ? 13 : 11, nodeSize = fixedPartition ? 40 : 32;
+    const Problem cutShort = Unsupported(gl ? "GL nodes cut short" : "extended nodes cut short");
+    level.tree = format;
+    level.segs.clear(), level.subsectors.clear(), level.nodes.clear();  // a classic tree read before is replaced
     Reader reader{data, size};
     if (!reader.Holds(2, 4)) return cutShort;
     uint32_t originalVertexes = reader.UInt32();
     uint32_t newVertexes = reader.UInt32();
-    if (originalVertexes > level.vertexes.size()) return Unsupported("extended nodes that name more vertexes than VERTEXES holds");
+    if (originalVertexes > level.vertexes.size())
+        return Unsupported(gl ? "GL nodes that name more vertexes than VERTEXES holds"
+                              : "extended nodes that name more vertexes than VERTEXES holds");
     if (!reader.Holds(newVertexes, kNewVertexSize)) return cutShort;
     level.segVertexes.reserve(originalVertexes + newVertexes);
     level.segVertexes.assign(level.vertexes.begin(), level.vertexes.begin() + originalVertexes);
@@ -64,21 +83,28 @@ Status ReadExtendedNodes(TreeFormat, const uint8_t* data, size_t size, Level& le
 
     if (!reader.Holds(1, 4)) return cutShort;
     uint32_t segCount = reader.UInt32();
-    if (!reader.Holds(segCount, kSegSize)) return cutShort;
+    if (!reader.Holds(segCount, segSize)) return cutShort;
     level.segs.reserve(segCount);
     for (uint32_t i = 0; i < segCount; ++i) {
-        uint32_t start = reader.UInt32(), end = reader.UInt32();
-        uint32_t linedef = reader.UInt16();
-        level.segs.push_back({start, end, linedef, uint8_t(reader.UInt8() != 0)});
+        uint32_t start = reader.UInt32(), endOrPartner = reader.UInt32();  // a GL seg's partner is not drawn
+        uint32_t linedef = wideLinedefs ? reader.UInt32() : reader.UInt16();
+        if (gl && !wideLinedefs && linedef == 0xFFFF) linedef = kNoLinedef;
+        level.segs.push_back({start, gl ? start : endOrPartner, linedef, uint8_t(reader.UInt8() != 0)});
     }
+    if (gl) CloseSegRings(level);
 
     if (!reader.Holds(1, 4)) return cutShort;
     uint32_t nodeCount = reader.UInt32();
-    if (!reader.Holds(nodeCount, kNodeSize)) return cutShort;
+    if (!reader.Holds(nodeCount, nodeSize)) return cutShort;
     level.nodes.reserve(nodeCount);
     for (uint32_t i = 0; i < nodeCount; ++i) {
         MapNode node;
-        node.x = reader.Int16(), node.y = reader.Int16(), node.dx = reader.Int16(), node.dy = reader.Int16();
+        if (fixedPartition) {
+            node.x = FromFixed(reader.UInt32()), node.y = FromFixed(reader.UInt32());
+            node.dx = FromFixed(reader.UInt32()), node.dy = FromFixed(reader.UInt32());
+        } else {
+            node.x = reader.Int16(), node.y = reader.Int16(), node.dx = reader.Int16(), node.dy = reader.Int16();
+        }
         node.rightBox = reader.Box(), node.leftBox = reader.Box();
         node.rightChild = reader.UInt32(), node.leftChild = reader.UInt32();
         level.nodes.push_back(node);

@@ -1,0 +1,134 @@
+// GL nodes: the extended forms (XGLN, XGL2, XGL3, and ZGLN, ZGL2, ZGL3) and the GL_ lumps of versions 2 and 5.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <array>
+#include <filesystem>
+#include <sstream>
+
+#include "test_support.h"
+#include "wad/bsp_tree.h"
+#include "wad/gl_nodes.h"
+
+namespace {
+
+std::string Describe(const Level& l) {
+    std::ostringstream out;
+    out << int(l.tree) << " root " << l.rootReference;
+    for (const MapVertex& v : l.segVertexes) out << " v" << v.x << ',' << v.y;
+    for (const MapSeg& s : l.segs) out << " s" << s.startVertex << ',' << s.endVertex << ',' << s.linedef << ',' << +s.backSide;
+    for (const MapSubsector& s : l.subsectors) out << " u" << s.firstSeg << ',' << s.segCount;
+    for (const MapNode& n : l.nodes)
+        out << " n" << n.x << ',' << n.y << ',' << n.dx << ',' << n.dy << ',' << n.rightBox.top << ',' << n.leftBox.right << ',' << n.rightChild << ',' << n.leftChild;
+    return out.str();
+}
+
+// One extended lump with its signature, or the four GL_ lumps, read over `vertexes`: the tree, or the problem's line.
+std::string ReadTree(const std::vector<Bytes>& lumps, const std::vector<MapVertex>& vertexes, Level* into = nullptr) {
+    Level local, &level = into ? *into : local;
+    level.vertexes = vertexes;
+    Status read = lumps.size() == 1 ? ReadSignedNodes(lumps[0], level).value_or(Succeeded()) : ReadGlLumps(lumps[0], lumps[1], lumps[2], lumps[3], level);
+    return read ? Describe(level) : read.problem().line;
+}
+
+Bytes Compressed(const Bytes& data) {
+    uLongf length = compressBound(uLong(data.size()));
+    Bytes stream(length);
+    return compress(stream.data(), &length, data.data(), uLong(data.size())), stream.resize(length), stream;
+}
+
+// The first lump of that name from the map E1M1 on in the file.
+Bytes LumpOfE1M1(const std::string& path, const char* name) {
+    Result<WadSource> source = OpenLevelFile({path, nullptr});
+    WadDirectory directory = std::move(*ReadWadDirectory(*source));
+    Bytes bytes;
+    for (int32_t k = FindMapEntry(directory, "E1M1").value_or(INT32_MAX); k < LumpCount(directory); ++k)
+        if (LumpEntry lump = LumpAt(directory, k); std::string(lump.name) == name)
+            return bytes.resize(lump.size), ReadWadBytes(*source, lump.filePos, lump.size, bytes.data()), bytes;
+    return bytes;
+}
+
+}  // namespace
+
+// Every form reads as the classic tree of a room whose last two vertexes are the tree's own and whose last seg is a
+// miniseg; data cut short, lying counts and other versions are one line; indices that name nothing are kept.
+TEST(GlNodes, EveryFormReadsAsTheClassicTreeAndBrokenDataIsOneLine) {
+    TestMap room = Room();
+    room.segs[3].linedef = -1, room.subsectors[1].firstSeg = 4;  // the empty subsector where extended nodes place it
+    std::vector<TestLump> classic = BuildMapLumps(room);
+    Level reference;
+    reference.vertexes = {{0, 0}, {64, 0}, {64, 64}, {0, 64}};
+    BuildBspTree(reference, classic[5].data, classic[6].data, classic[7].data);
+    auto as = [&](TreeFormat format, auto change) { Level level = reference; level.tree = format, change(level); return Describe(level); };
+    auto replaced = [](std::vector<Bytes> lumps, size_t k, Bytes lump) { return lumps[k] = std::move(lump), lumps; };
+    using enum TreeFormat;
+    const std::string cutShort = "GL nodes cut short";
+    const Bytes xgl2 = GlNodeLumps(room, kXgl2, 2)[0], XGL2 = {'X', 'G', 'L', '2'};
+    const std::vector<Bytes> v2 = GlNodeLumps(room, kGlV2, 2), v5 = GlNodeLumps(room, kGlV5, 2);
+    std::vector<std::tuple<std::string, std::vector<Bytes>, std::string>> cases = {
+        {"more vertexes than VERTEXES", {XGL2 + Poked(xgl2, 0, 3)}, "GL nodes that name more vertexes than VERTEXES holds"},
+        {"4 billion new vertexes", {XGL2 + Poked(xgl2, 4, UINT32_MAX)}, cutShort},
+        {"4 billion subsectors", {XGL2 + Poked(xgl2, 24, UINT32_MAX)}, cutShort},
+        {"4 billion segs", {XGL2 + Poked(xgl2, 36, UINT32_MAX)}, cutShort},
+        {"4 billion nodes", {XGL2 + Poked(xgl2, 92, UINT32_MAX)}, cutShort},
+        {"a stream of data cut short", {Bytes{'Z', 'G', 'L', '2'} + Compressed(Bytes(xgl2.begin(), xgl2.end() - 1))}, cutShort},
+        {"XGL2 seg past the vertexes, closing the ring there", {XGL2 + Poked(xgl2, 40, UINT32_MAX)},
+         as(kXgl2, [](Level& l) { l.segs[0].startVertex = l.segs[3].endVertex = UINT32_MAX; })},
+        {"v2 seg past the GL vertexes", replaced(v2, 1, Poked(v2[1], 0, UINT32_MAX)),
+         as(kGlV2, [](Level& l) { l.segs[0].startVertex = l.segs[0].endVertex = 2 + 0x7FFF; })},
+        {"v5 seg past the GL vertexes, a ring that does not close", replaced(v5, 1, Poked(v5[1], 4, UINT32_MAX)),
+         as(kGlV5, [](Level& l) { l.segs[0].endVertex = 2 + 0x7FFFFFFFu; })},
+        {"v5 subsector of 4 billion segs from seg 65536", replaced(v5, 2, Poked(Poked(v5[2], 0, UINT32_MAX), 4, 65536)),
+         as(kGlV5, [](Level& l) { l.subsectors[0] = {65536, UINT32_MAX}; })},
+        {"version 1", replaced(v2, 0, Bytes(v2[0].begin() + 4, v2[0].end())), "GL nodes version 1 (no signature)"},
+        {"version 3", replaced(v2, 1, Bytes{'g', 'N', 'd', '3'} + v2[1]), "GL nodes version 3 (gNd3)"},
+        {"version 4", replaced(v2, 0, Poked(v2[0], 0, 0x34644E67)), "GL nodes version 4 (gNd4)"},
+    };
+    for (auto [format, signature] : {std::pair{kXgln, "XGLN"}, {kXgl2, "XGL2"}, {kXgl3, "XGL3"}}) {
+        const Bytes data = GlNodeLumps(room, format, 2)[0], plain(signature, signature + 4), zipped = Bytes{'Z'} + Bytes(plain.begin() + 1, plain.end());
+        cases.push_back({signature, {plain + data}, as(format, [](Level&) {})});
+        cases.push_back({"compressed " + std::string(signature), {zipped + Compressed(data)}, as(TreeFormat(int(format) + 3), [](Level&) {})});
+        for (size_t length = 0; length < data.size(); length += 3)
+            cases.push_back({std::string(signature) + " cut to " + std::to_string(length), {plain + Bytes(data.begin(), data.begin() + ptrdiff_t(length))}, cutShort});
+    }
+    for (auto [format, lumps, sizes] : {std::tuple{kGlV2, v2, std::array{8, 10, 4, 28}}, {kGlV5, v5, std::array{8, 16, 8, 32}}}) {
+        cases.push_back({"GL_ lumps " + std::to_string(sizes[1]), lumps, as(format, [](Level&) {})});
+        for (size_t k = 0; k < 4; ++k)
+            cases.push_back({"a lump cut short " + std::to_string(sizes[1]), replaced(lumps, k, Bytes(lumps[k].begin(), lumps[k].end() - 1)),
+                             std::array{"GL_VERT", "GL_SEGS", "GL_SSECT", "GL_NODES"}[k] + (" not whole " + std::to_string(sizes[k])) + "-byte records"});
+    }
+    for (const auto& [name, lumps, expected] : cases) EXPECT_EQ(ReadTree(lumps, {{0, 0}, {64, 0}}), expected) << name;
+}
+
+// Freedoom's E1M1 with GL nodes from both tools: each tree reads whole with its subsectors' segs one after another,
+// each ring closed, each seg's vertexes and linedef there (or a miniseg). zdbsp's GL_ lumps, XGLN and ZGLN hold one
+// tree, and so do glbsp's versions 2 and 5.
+TEST(GlNodes, TreesTheToolsBuildReadWholeWithClosedRings) {
+    std::vector<TestLump> e1m1 = {{"E1M1", {}}};
+    for (const char* name : {"THINGS", "LINEDEFS", "SIDEDEFS", "VERTEXES", "SECTORS"}) e1m1.push_back({name, LumpOfE1M1(FreedoomPath(), name)});
+    const std::string input = WriteTempFile("e1m1.wad", BuildWad(e1m1)), output = WriteTempFile("gl.wad", {});
+    using enum TreeFormat;
+    std::vector<std::string> trees;
+    for (auto [command, format] : {std::pair{"zdbsp -t -x", kGlV2}, {"zdbsp -t -x -X", kXgln}, {"zdbsp -t -x -z", kZgln}, {"glbsp -v2", kGlV2}, {"glbsp -v5", kGlV5}}) {
+        std::string line = std::string(command) + " '" + input + "' -o '" + output + "' >/dev/null 2>&1";
+        ASSERT_EQ(std::system(line.c_str()), 0) << line << ": install Debian's zdbsp and glbsp packages";
+        Level map = LoadLevelFromBytes(ReadFileBytes(output)), level;
+        std::vector<Bytes> lumps = {LumpOfE1M1(output, "SSECTORS")};
+        if (format == kGlV2 || format == kGlV5)
+            lumps = {LumpOfE1M1(output, "GL_VERT"), LumpOfE1M1(output, "GL_SEGS"), LumpOfE1M1(output, "GL_SSECT"), LumpOfE1M1(output, "GL_NODES")};
+        const std::string tree = ReadTree(lumps, map.vertexes, &level);
+        int64_t nextSeg = 0, minisegs = 0;
+        for (const MapSubsector& s : level.subsectors)
+            for (int64_t k = 0; k < s.segCount; ++k, ++nextSeg) {
+                const MapSeg &seg = level.segs.at(size_t(nextSeg)), &next = level.segs.at(size_t(s.firstSeg + (k + 1) % s.segCount));
+                ASSERT_TRUE(s.firstSeg + k == nextSeg && seg.endVertex == next.startVertex && seg.startVertex < level.segVertexes.size() &&
+                            (seg.linedef < map.linedefs.size() || seg.linedef == kNoLinedef)) << command << ": seg " << nextSeg << " of " << tree.substr(0, 60);
+                minisegs += seg.linedef == kNoLinedef;
+            }
+        EXPECT_TRUE(level.tree == format && nextSeg == int64_t(level.segs.size()) && level.nodes.size() + 1 == level.subsectors.size() &&
+                    level.subsectors.size() > 400 && minisegs > 0) << command << ": " << minisegs << " minisegs, " << tree.substr(0, 60);
+        trees.push_back(tree.substr(tree.find(' ')));  // the tree without its format
+    }
+    EXPECT_TRUE(trees[0] == trees[1] && trees[1] == trees[2] && trees[3] == trees[4]);
+    std::filesystem::remove(input), std::filesystem::remove(output);
+}

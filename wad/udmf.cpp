@@ -34,22 +34,22 @@ bool NameIs(std::string_view identifier, std::string_view name) {
 }
 
 // The fields read from each kind of block, each into a double or an int32.
-struct FieldSpec {
+struct FieldShape {
     std::string_view name;
     bool real;
     bool required;
 };
 
-struct BlockSpec {
+struct BlockShape {
     std::string_view name;
-    std::array<FieldSpec, 4> fields;
+    std::array<FieldShape, 4> fields;
     size_t fieldCount;
     std::array<int32_t, 4> defaults;  // of the int32 fields
 };
 
 enum BlockKind { kVertex, kLinedef, kSidedef, kSector, kThing, kBlockKinds, kOtherBlock = kBlockKinds };
 
-constexpr BlockSpec kBlocks[kBlockKinds] = {
+constexpr BlockShape kBlocks[kBlockKinds] = {
     {"vertex", {{{"x", true, true}, {"y", true, true}}}, 2, {}},
     {"linedef", {{{"v1", false, true}, {"v2", false, true}, {"sidefront", false, true}, {"sideback", false, false}}}, 4, {0, 0, 0, -1}},
     {"sidedef", {{{"sector", false, true}}}, 1, {}},
@@ -57,7 +57,7 @@ constexpr BlockSpec kBlocks[kBlockKinds] = {
     {"thing", {{{"x", true, true}, {"y", true, true}, {"type", false, true}, {"angle", false, false}}}, 4, {}},
 };
 
-// One block's fields as read so far, by their place in its BlockSpec.
+// One block's fields as read so far, by their place in its BlockShape.
 struct PendingRecord {
     std::array<double, 4> real{};
     std::array<int32_t, 4> whole{};
@@ -300,9 +300,9 @@ class TextMapReader {
     }
 
     bool ReadBlock(BlockKind kind) {
-        const BlockSpec* spec = kind == kOtherBlock ? nullptr : &kBlocks[kind];
+        const BlockShape* shape = kind == kOtherBlock ? nullptr : &kBlocks[kind];
         PendingRecord record;
-        if (spec) record.whole = spec->defaults;
+        if (shape) record.whole = shape->defaults;
         blockLine_ = line_;
         for (;;) {
             if (!SkipBlank()) return false;
@@ -316,13 +316,13 @@ class TextMapReader {
             Number number;
             ValueKind value = ReadValue(number);
             if (value == ValueKind::kNone) return false;
-            for (size_t field = 0; spec && field < spec->fieldCount; ++field)
-                if (NameIs(name, spec->fields[field].name) && !Assign(kind, field, value, number, valueLine, record)) return false;
+            for (size_t field = 0; shape && field < shape->fieldCount; ++field)
+                if (NameIs(name, shape->fields[field].name) && !Assign(kind, field, value, number, valueLine, record)) return false;
             if (!SkipBlank()) return false;
             if (!Take(';')) return Expected("';'");
         }
         blockLine_ = 0;
-        return spec ? Finish(kind, record) : true;
+        return shape ? Finish(kind, record) : true;
     }
 
     size_t RecordCount(BlockKind kind) const {
@@ -337,11 +337,11 @@ class TextMapReader {
 
     // A number into the record's field; a problem for anything else, or a number the field cannot hold.
     bool Assign(BlockKind kind, size_t field, ValueKind value, const Number& number, int64_t line, PendingRecord& record) {
-        const FieldSpec& spec = kBlocks[kind].fields[field];
+        const FieldShape& shape = kBlocks[kind].fields[field];
         bool inRange = value == ValueKind::kNumber;
-        if (inRange && spec.real && number.whole) {
+        if (inRange && shape.real && number.whole) {
             inRange = !number.tooLarge, record.real[field] = double(number.integer);
-        } else if (inRange && spec.real) {
+        } else if (inRange && shape.real) {
             inRange = std::isfinite(number.real), record.real[field] = number.real;
         } else if (inRange && number.whole) {
             inRange = number.integer >= INT32_MIN && number.integer <= INT32_MAX;
@@ -352,16 +352,16 @@ class TextMapReader {
         }
         record.given |= 1u << field;
         if (inRange) return true;
-        return Fail(line, std::string(spec.name) + " of " + std::string(kBlocks[kind].name) + " " + std::to_string(RecordCount(kind)) +
+        return Fail(line, std::string(shape.name) + " of " + std::string(kBlocks[kind].name) + " " + std::to_string(RecordCount(kind)) +
                               (value == ValueKind::kNumber ? " is out of range" : " is not a number"));
     }
 
     bool Finish(BlockKind kind, const PendingRecord& record) {
-        const BlockSpec& spec = kBlocks[kind];
-        for (size_t field = 0; field < spec.fieldCount; ++field)
-            if (spec.fields[field].required && !(record.given & 1u << field)) {
-                problem_ = "TEXTMAP " + std::string(spec.name) + " " + std::to_string(RecordCount(kind)) + " has no " +
-                           std::string(spec.fields[field].name);
+        const BlockShape& shape = kBlocks[kind];
+        for (size_t field = 0; field < shape.fieldCount; ++field)
+            if (shape.fields[field].required && !(record.given & 1u << field)) {
+                problem_ = "TEXTMAP " + std::string(shape.name) + " " + std::to_string(RecordCount(kind)) + " has no " +
+                           std::string(shape.fields[field].name);
                 return false;
             }
         const auto& [real, whole, given] = record;

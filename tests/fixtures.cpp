@@ -82,33 +82,6 @@ Bytes WithTreeOf(std::vector<TestLump> lumps, const std::string& udmfBuild) {
     return BuildWad(lumps);
 }
 
-std::string Number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, value == std::floor(value) && std::fabs(value) < 1e15 ? "%.0f" : "%.17g", value);
-    return text;
-}
-
-}  // namespace
-
-std::string WriteTextMap(const Level& level) {
-    std::string text = "namespace = \"zdoom\";\n";
-    for (const MapThing& t : level.things)
-        text += "thing { x = " + Number(t.x) + "; y = " + Number(t.y) + "; angle = " + std::to_string(t.angle) +
-                "; type = " + std::to_string(t.type) + "; skill1 = true; skill2 = true; skill3 = true; single = true; }\n";
-    for (const MapVertex& v : level.vertexes) text += "vertex { x = " + Number(v.x) + "; y = " + Number(v.y) + "; }\n";
-    for (const MapLinedef& l : level.linedefs)
-        text += "linedef { v1 = " + std::to_string(l.startVertex) + "; v2 = " + std::to_string(l.endVertex) + "; sidefront = " +
-                std::to_string(l.frontSidedef) + "; sideback = " + std::to_string(l.backSidedef) +
-                (l.backSidedef >= 0 ? "; twosided = true; }\n" : "; blocking = true; }\n");
-    for (const MapSidedef& s : level.sidedefs) text += "sidedef { sector = " + std::to_string(s.sector) + "; }\n";
-    for (const MapSector& s : level.sectors)
-        text += "sector { heightfloor = " + std::to_string(s.floorHeight) + "; heightceiling = " + std::to_string(s.ceilingHeight) +
-                "; texturefloor = \"FLOOR0_1\"; textureceiling = \"CEIL1_1\"; }\n";
-    return text;
-}
-
-namespace {
-
 }  // namespace
 
 FormatFixtures::FormatFixtures(const std::string& folder) : folder(folder) {

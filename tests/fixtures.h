@@ -17,6 +17,3 @@ struct FormatFixtures {
     std::string folder;
     std::vector<std::string> names;  // doom.wad, hexen.wad, udmf.wad, the node builds
 };
-
-// A TEXTMAP of the level's records.
-std::string WriteTextMap(const Level& level);

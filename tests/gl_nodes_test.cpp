@@ -58,7 +58,7 @@ TEST(GlNodes, EveryFormReadsAsTheClassicTreeAndBrokenDataIsOneLine) {
     std::vector<TestLump> classic = BuildMapLumps(room);
     Level reference;
     reference.vertexes = {{0, 0}, {64, 0}, {64, 64}, {0, 64}};
-    BuildBspTree(reference, classic[5].data, classic[6].data, classic[7].data);
+    BuildBspTree(reference, TreeLumps{classic[5].data, classic[6].data, classic[7].data, {}});
     auto as = [&](TreeFormat format, auto change) { Level level = reference; level.tree = format, change(level); return Describe(level); };
     auto replaced = [](std::vector<Bytes> lumps, size_t k, Bytes lump) { return lumps[k] = std::move(lump), lumps; };
     using enum TreeFormat;

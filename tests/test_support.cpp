@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -126,6 +128,31 @@ TestMap Room() {
     map.subsectors = {{4, 0}, {0, 0}};
     map.nodes = {{32, 0, 0, 64, {64, 0, 0, 32}, {64, 0, 32, 64}, 0x8000, 0x8001}};
     return map;
+}
+
+namespace {
+
+std::string TextOf(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, value == std::trunc(value) && std::fabs(value) < 1e15 ? "%.0f" : "%.17g", value);
+    return text;
+}
+
+}  // namespace
+
+std::string WriteTextMap(const Level& level) {
+    std::string text = "namespace = \"zdoom\";\n";
+    for (const MapVertex& v : level.vertexes) text += "vertex { x = " + TextOf(v.x) + "; y = " + TextOf(v.y) + "; }\n";
+    for (const MapLinedef& l : level.linedefs)
+        text += "linedef { v1 = " + std::to_string(l.startVertex) + "; v2 = " + std::to_string(l.endVertex) + "; sidefront = " +
+                std::to_string(l.frontSidedef) + "; sideback = " + std::to_string(l.backSidedef) + "; }\n";
+    for (const MapSidedef& s : level.sidedefs) text += "sidedef { sector = " + std::to_string(s.sector) + "; }\n";
+    for (const MapSector& s : level.sectors)
+        text += "sector { heightfloor = " + std::to_string(s.floorHeight) + "; heightceiling = " + std::to_string(s.ceilingHeight) + "; }\n";
+    for (const MapThing& t : level.things)
+        text += "thing { x = " + TextOf(t.x) + "; y = " + TextOf(t.y) + "; angle = " + std::to_string(t.angle) + "; type = " +
+                std::to_string(t.type) + "; }\n";
+    return text;
 }
 
 Level LoadLevelFromBytes(const Bytes& wad, std::string* reported) {

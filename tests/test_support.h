@@ -57,6 +57,9 @@ std::vector<TestLump> BuildExtendedMapLumps(const TestMap& map);
 // A square room seen from inside: four walls, a player start, one node over subsectors 0 and 1 (empty).
 TestMap Room();
 
+// The level's records as a TEXTMAP: one block per record, whole numbers as integers, others in 17 digits.
+std::string WriteTextMap(const Level& level);
+
 // E1M1 as the table finds it, from the file's bytes (an empty level when it does not load); what the load reported.
 Level LoadLevelFromBytes(const Bytes& wad, std::string* reported = nullptr);
 // What a 64 x 48 frame of the level reports and shows, at one pixel per map unit with no walk limit, from

@@ -69,15 +69,25 @@ void Build(const std::string& builder, const std::string& in, const std::string&
     ASSERT_EQ(std::system(command.c_str()), 0) << command << ": install Debian's zdbsp and glbsp packages";
 }
 
-// The binary maps with the UDMF build's GL tree (its ZNODES) in SSECTORS, NODES and SEGS empty.
-Bytes WithTreeOf(std::vector<TestLump> lumps, const std::string& udmfBuild) {
+// The UDMF build's maps as binary maps, their records written as Doom records and its GL tree (ZNODES)
+// in SSECTORS, NODES and SEGS empty.
+Bytes WithTreeOf(const std::string& udmfBuild) {
     Bytes bytes = ReadFileBytes(udmfBuild);
     LevelFile file{udmfBuild, std::make_shared<const WadImage>(WadImage{bytes})};
     WadDirectory directory = std::move(*ReadLevelFileDirectory(file));
-    for (size_t k = 0; k < lumps.size(); k += 9) {  // each map: its marker and eight lumps
-        int32_t marker = *FindMapEntry(directory, lumps[k].name);
-        lumps[k + 5].data.clear(), lumps[k + 7].data.clear();
-        lumps[k + 6].data = LumpNamed(bytes, directory, marker, "ZNODES");
+    std::vector<TestLump> lumps;
+    for (const std::string& name : kFixtureMaps) {
+        Level level = *LoadLevel(file, name, MarkerSearch::kExactName, [](Stream, std::string_view) {});
+        TestMap map{.name = name};
+        for (const MapVertex& v : level.vertexes) map.vertexes.push_back({int16_t(v.x), int16_t(v.y)});
+        for (const MapLinedef& l : level.linedefs)
+            map.linedefs.push_back({int16_t(l.startVertex), int16_t(l.endVertex), int16_t(l.frontSidedef), int16_t(l.backSidedef)});
+        for (const MapThing& t : level.things) map.things.push_back({int16_t(t.x), int16_t(t.y), int16_t(t.angle), int16_t(t.type)});
+        for (const MapSidedef& side : level.sidedefs) map.sidedefs.push_back({int16_t(side.sector)});
+        for (const MapSector& sector : level.sectors) map.sectors.push_back({int16_t(sector.floorHeight), int16_t(sector.ceilingHeight)});
+        std::vector<TestLump> mapLumps = BuildMapLumps(map);
+        mapLumps[6].data = LumpNamed(bytes, directory, *FindMapEntry(directory, name), "ZNODES");
+        lumps.insert(lumps.end(), mapLumps.begin(), mapLumps.end());
     }
     return BuildWad(lumps);
 }
@@ -113,6 +123,6 @@ FormatFixtures::FormatFixtures(const std::string& folder) : folder(folder) {
         Build(builder, Path(source), Path(name));
         names.push_back(name);
     }
-    WriteFile(Path("xgln-of-udmf.wad"), WithTreeOf(doom, Path("zdbsp_udmf.wad")));
+    WriteFile(Path("xgln-of-udmf.wad"), WithTreeOf(Path("zdbsp_udmf.wad")));
     names.push_back("xgln-of-udmf.wad");
 }

@@ -121,6 +121,8 @@ Result<Options> ParseArguments(Program program, int argc, char** argv) {
     if (program != Program::kRender || options.help || options.version) return options;
     TakeRenderMap(options);
     if (!options.outputPath) return Bad(options.allMaps ? "no output folder" : "no output file");
+    if (options.allMaps && (options.tracePath || options.walkAnimationPath))
+        return Bad("--trace and --walk-animation follow one map, not --map all");
     return options;
 }
 

@@ -25,6 +25,15 @@ Result<std::vector<ScriptStep>> ParseKeyScript(const std::string& script) {
             steps.push_back({true, 0, 0});
             continue;
         }
+        if (token.starts_with("Click:")) {
+            size_t comma = token.find(',');
+            uint32_t x = 0, y = 0;
+            if (comma == std::string::npos || !ParseWholeNumber(token.substr(6, comma - 6), 0, 65535, x) ||
+                !ParseWholeNumber(token.substr(comma + 1), 0, 65535, y))
+                return Problem{ProblemKind::kBadArgument, "bad click '" + token + "' (expected Click:X,Y, each from 0 to 65535)"};
+            steps.push_back({false, 0, 0, true, int32_t(x), int32_t(y)});
+            continue;
+        }
         size_t star = token.find('*');
         std::string name = token.substr(0, star);
         ScriptStep step{false, 0, 1};

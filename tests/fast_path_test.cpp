@@ -8,6 +8,8 @@
 
 #include "draw/line.h"
 #include "reference_render.h"
+#include "render/overlay.h"
+#include "render/render_frame.h"
 #include "render/wall_segment.h"
 #include "test_support.h"
 
@@ -166,3 +168,26 @@ TEST(FastPath, RandomWallsMatchThePlainColumnLoop) {
 }
 
 }  // namespace
+
+// The walk overlay's walls, painted back to front, against one DrawLine each in walk order: Freedoom's
+// E1M1 walked whole from anywhere, on buffers where lines of more than 1000 rows spill into the next column.
+TEST(FastPath, WalkOverlayWallsMatchThePlainLines) {
+    Level level = *LoadLevel(LevelFile{FreedoomPath(), nullptr}, "E1M1", MarkerSearch::kExactName, [](Stream, std::string_view) {});
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> position(-300, 600), angle(-7, 7);
+    for (auto [width, height] : {std::pair{320, 200}, {101, 1203}, {640, 1081}})
+        for (int mode = 0; mode < 8; ++mode) {
+            View view{.scale = 1.5f, .offsetX = -200, .offsetY = -200, .maxDepth = INT32_MAX, .maxDraw = INT32_MAX, .drawFarSides = 1,
+                      .playerX = position(random), .playerY = position(random), .angle = angle(random),
+                      .solidWalls = uint8_t(mode & 1), .halfDepthFactor = uint8_t(mode >> 1 & 1), .playerStartPending = 0,
+                      .overlay = Overlay::kWalk, .walkShown = mode >> 2 ? 40 : -1};
+            TestPicture fast(width, height), plain(width, height);
+            WalkTrace trace;
+            RenderFrame(fast.framebuffer, level, view, FontImage{}, StatusLine{});
+            view.overlay = Overlay::kOff;
+            RenderFrame(plain.framebuffer, level, view, FontImage{}, StatusLine{}, &trace);
+            view.overlay = Overlay::kWalk;
+            DrawOverlay(plain.framebuffer, level, view, trace, FontImage{}, true);
+            ASSERT_EQ(FirstDifference(fast, plain), "same") << width << "x" << height << " mode " << mode;
+        }
+}

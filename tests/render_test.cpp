@@ -7,6 +7,7 @@
 #include "draw/line.h"
 #include "render/bsp_walk.h"
 #include "render/map_to_screen.h"
+#include "render/overlay.h"
 #include "render/render_frame.h"
 #include "render/wall_segment.h"
 #include "test_support.h"
@@ -116,6 +117,18 @@ TEST_F(BspWalkTest, WalkOrderFarSideRuleDepthTiesAndCycles) {
         Load(nodes);
         view.drawFarSides = uint8_t(farSides), view.maxDepth = depth;
         EXPECT_EQ(Order(), order) << nodes.size() << " nodes, far sides " << farSides << ", depth " << depth;
+        // The trace lists the same walk, and the walk overlay colours each subsector's wall by its place in it.
+        WalkTrace trace;
+        View walkOverlay = view;
+        walkOverlay.maxDraw = 250, walkOverlay.overlay = Overlay::kWalk;
+        RenderFrame(picture.framebuffer, level, walkOverlay, FontImage{}, StatusLine{}, &trace);
+        std::vector<uint32_t> accepted = AcceptedSubsectors(trace);
+        EXPECT_EQ(V(accepted.begin(), accepted.end()), order);
+        for (size_t i = 0; i < accepted.size(); ++i)
+            EXPECT_EQ(picture.At(400 + int32_t((20 * int32_t(accepted[i]) - 36) * 5.12f), 300), WalkColour(int32_t(i) + 1, int32_t(accepted.size())));
+        for (const WalkStep& step : trace.steps)  // nothing below the depth limit; a far side skipped only without far sides
+            EXPECT_TRUE(!step.isNode || ((step.depth == 0 || step.depth < depth) && (step.children == NodeChildren::kNone) == (step.depth + 1 >= depth) &&
+                                         (step.children != NodeChildren::kNear || farSides != 1)));
     }
     const NodeBox box{10, 20, 40, 30};  // top 10, bottom 20, left 40, right 30: either order counts
     for (auto [x, y, in] : {std::tuple{35, 15, true}, {29, 9, true}, {40, 20, true}, {35 + 65536, 15 - 65536, true},

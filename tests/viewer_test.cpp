@@ -200,6 +200,13 @@ TEST_F(RenderCommandTest, ArgumentErrorsExitTwoLevelAndOutputFailuresOne) {
     EXPECT_EQ(Run(freedoom + "--size 2000x1500 --map 0 --keys 'Right*9 frame Space' big.png"), 0) << err;  // several huge pages
 }
 
+// With the overlay off, Tab three times, the tree keys, W and a click leave the frame as it was.
+TEST_F(RenderCommandTest, TheOverlayOffChangesNoFrame) {
+    ASSERT_EQ(Run(freedoom + "--map E1M1 plain.png"), 0);
+    ASSERT_EQ(Run(freedoom + "--map E1M1 --keys 'Tab*3 R L U Home W Click:200,100' keys.png"), 0);
+    EXPECT_TRUE(ReadFileBytes(dir + "plain.png") == ReadFileBytes(dir + "keys.png"));
+}
+
 // --map all: every map of the file into the folder, each as a run of its own with the same options; a map
 // that cannot be read is named and skipped, and the exit code says so.
 TEST_F(RenderCommandTest, EveryMapOfTheFileInOneRun) {

@@ -34,7 +34,8 @@ const coreReady = createWadscope({ print: line => console.log(line), printErr: l
       module,
       open: module.cwrap('wadscope_open', null, ['string', 'number', 'number']),
       maps: module.cwrap('wadscope_maps', 'string', []),
-      start: module.cwrap('wadscope_start', 'string', ['string', 'number']),
+      start: module.cwrap('wadscope_start', 'string', ['string', 'number', 'string']),
+      click: module.cwrap('wadscope_click', null, ['number', 'number']),
       levelProblem: module.cwrap('wadscope_level_problem', 'string', []),
       shownMap: module.cwrap('wadscope_shown_map', 'string', []),
       title: module.cwrap('wadscope_title', 'string', []),
@@ -86,7 +87,7 @@ function fail(problem) {
 // Starts the open file on a map ('' for its default one), as --map and --fit do;
 // its first frame is on the canvas before any key can reach it.
 function startLevel(core, map) {
-  const problem = core.start(map, fitSwitch.checked ? 1 : 0);
+  const problem = core.start(map, fitSwitch.checked ? 1 : 0, parameters.get('overlay') ?? '');
   if (problem) return fail(problem);
   startMap = null;
   tick(core);
@@ -192,6 +193,10 @@ coreReady.then(core => {
   new ResizeObserver(() => resize(core)).observe(canvasArea);
   document.addEventListener('fullscreenchange', () => resize(core));
   document.addEventListener('keydown', event => onKeyDown(core, event));
+  // A left click on the picture, at its pixel (the canvas shows the frame one to one).
+  canvas.addEventListener('mousedown', event => {
+    if (event.button === 0 && core.shownMap()) core.click(Math.floor(event.offsetX), Math.floor(event.offsetY));
+  });
   setInterval(() => tick(core), kTickMilliseconds);
   if (parameters.has('wad')) openUrl(parameters.get('wad'));
 }, error => fail(`cannot start the viewer: ${error}`));

@@ -68,15 +68,18 @@ EMSCRIPTEN_KEEPALIVE const char* wadscope_keys() {
     return ToPage(lines);
 }
 
-// Starts the open file afresh as the programs do with --wad, --map and --fit
-// (an empty mapName: no --map). "" when the viewer runs, else a one-line problem.
-EMSCRIPTEN_KEEPALIVE const char* wadscope_start(const char* mapName, int fit) {
+// Starts the open file afresh as the programs do with --wad, --map, --fit and
+// --overlay (an empty mapName: no --map; overlay "", "walk" or "tree"). "" when
+// the viewer runs, else a one-line problem.
+EMSCRIPTEN_KEEPALIVE const char* wadscope_start(const char* mapName, int fit, const char* overlay) {
     page.running = false;
     if (!page.file.image) return ToPage("cannot read level file " + page.file.path);
     Options options;
     options.wadPath = page.file.path;
     if (*mapName) options.mapName = mapName;
     options.fit = fit != 0;
+    options.overlay = std::string(overlay) == "walk" ? Overlay::kWalk : std::string(overlay) == "tree" ? Overlay::kTree : Overlay::kOff;
+    TakeRunOptions(page.session, options);
     Result<StartMap> start = ChooseStartMap(options, page.file);
     if (!start) return ToPage(start.problem().line);
     if (page.fontRead) StartRun(page.session, page.file, *start, page.session.font);
@@ -125,6 +128,11 @@ EMSCRIPTEN_KEEPALIVE int wadscope_tick() {
         page.rgba[k] = 0xFF000000u | (pixel & 0xFFu) << 16 | (pixel & 0xFF00u) | (pixel >> 16 & 0xFFu);
     }
     return 1;
+}
+
+// A left click at a pixel of the canvas.
+EMSCRIPTEN_KEEPALIVE void wadscope_click(int32_t x, int32_t y) {
+    if (page.running) ClickAt(page.session, x, y);
 }
 
 // One key-down with its Win32 virtual-key code. Escape is the page's own (full screen).

@@ -10,12 +10,35 @@
 #include <vector>
 
 #include "app/build_info.h"
+#include "app/headless/gif_file.h"
 #include "app/headless/png_file.h"
 #include "app/session.h"
+#include "render/render_frame.h"
 
 namespace {
 
 void Print(const Answer& answer) { std::fputs(answer.text.c_str(), answer.isProblem ? stderr : stdout); }
+
+// The walk overlay's animation of the frame's walk as a GIF: a frame for each
+// accepted subsector, a W animation's four ticks each, then the whole walk for two seconds.
+Status WriteWalkAnimation(Session& session, const std::string& path) {
+    View view = session.view;
+    view.overlay = Overlay::kWalk;
+    StatusLine statusLine{};
+    FormatStatusLine(statusLine, view.maxDepth, view.maxDraw, view.playerX, view.playerY);
+    const Canvas& canvas = session.framebuffer.canvas();
+    WalkTrace trace;
+    RenderFrame(canvas, session.level, view, *session.font, statusLine, &trace);
+    int32_t accepted = int32_t(AcceptedSubsectors(trace).size());
+    GifWriter gif;
+    Status written = gif.Open(path, canvas.width, canvas.height);
+    for (int32_t shown = 1; written && shown <= accepted + 1; ++shown) {
+        view.walkShown = shown <= accepted ? shown : -1;
+        RenderFrame(canvas, session.level, view, *session.font, statusLine);
+        written = gif.Add(canvas, shown <= accepted ? 6 : 200);  // 4 ticks of 16 ms; two seconds
+    }
+    return written ? gif.Close() : written;
+}
 
 // One run after start-up: the first frame, the key script, the last frame, the PNG.
 int RenderShot(Session& session, const Options& options, const std::string& outputPath) {
@@ -35,10 +58,13 @@ int RenderShot(Session& session, const Options& options, const std::string& outp
             ComposeFrame(session);
             continue;
         }
+        if (step.click) ClickAt(session, step.x, step.y);
         for (uint32_t press = 0; press < step.presses; ++press) PressKey(session, step.virtualKey, nullptr);
     }
     ComposeFrame(session);
-    if (Status written = WritePng(outputPath, session.framebuffer.canvas()); !written) {
+    Status written = WritePng(outputPath, session.framebuffer.canvas());
+    if (written && options.walkAnimationPath) written = WriteWalkAnimation(session, *options.walkAnimationPath);
+    if (!written) {
         std::fprintf(stderr, "wadscope-render: %s\n", written.problem().line.c_str());
         return 1;
     }
@@ -63,6 +89,7 @@ int RenderAllMaps(const Launch& launch) {
     int failed = 0;
     auto renderMaps = [&] {
         Session session;
+        TakeRunOptions(session, options);
         session.messages = [&](Stream stream, std::string_view line) {
             std::lock_guard<std::mutex> lock(reporting);
             PrintToStandardStreams(stream, line);
@@ -102,6 +129,7 @@ int Run(int argc, char** argv) {
     if (launch.options.allMaps) return RenderAllMaps(launch);
     Session session;
     session.messages = PrintToStandardStreams;
+    TakeRunOptions(session, launch.options);
     StartRun(session, launch.file, launch.start, launch.fontPath);
     return RenderShot(session, launch.options, *launch.options.outputPath);
 }

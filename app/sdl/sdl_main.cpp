@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -80,6 +81,16 @@ bool HandleEvent(const SDL_Event& event, const WindowCalls& windowCalls) {
             if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) Resize();
             else if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Present();
             break;
+        case SDL_MOUSEBUTTONDOWN: {
+            if (event.button.button != SDL_BUTTON_LEFT) break;
+            // Window coordinates to the framebuffer's pixels, which may be more where the screen is dense.
+            int windowWidth = 1, windowHeight = 1;
+            SDL_GetWindowSize(shell.window, &windowWidth, &windowHeight);
+            const Canvas& canvas = session.framebuffer.canvas();
+            ClickAt(session, int32_t(int64_t(event.button.x) * canvas.width / std::max(windowWidth, 1)),
+                    int32_t(int64_t(event.button.y) * canvas.height / std::max(windowHeight, 1)));
+            break;
+        }
         case SDL_KEYDOWN: {  // auto-repeat included: every repeat is one more command
             // Alt combinations are system keys on Windows and never reach the viewer.
             if ((event.key.keysym.mod & KMOD_ALT) && !(event.key.keysym.mod & KMOD_CTRL)) break;
@@ -124,6 +135,7 @@ int main(int argc, char* argv[]) {
         return answer.exitCode;
     }
     session.messages = PrintToStandardStreams;
+    TakeRunOptions(session, launch.options);
     StartRun(session, launch.file, launch.start, launch.fontPath);
 
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return Fail("cannot start SDL: ");

@@ -92,6 +92,9 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         case WM_MOUSEMOVE:
             return 0;
+        case WM_LBUTTONDOWN:  // client coordinates, signed: the framebuffer's pixels
+            ClickAt(session, int16_t(LOWORD(lParam)), int16_t(HIWORD(lParam)));
+            return 0;
         default:
             return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -105,6 +108,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         return answer->exitCode;
     }
     session.messages = PrintToStandardStreams;
+    TakeRunOptions(session, launch.options);
 
     WNDCLASSA windowClass = {};
     windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);

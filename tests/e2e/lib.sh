@@ -71,11 +71,15 @@ expect_exit() {  # EXIT_CODE WHAT
   pass "$2: exit code $1"
 }
 
-# The scenario both window tests play, with one key script (wadscope-render's --keys) for both.
+# The scenario both window tests play, with one key script (wadscope-render's --keys) for both:
+# keys, then the walk overlay with a click that moves the viewpoint, the tree overlay with a click
+# that selects a subsector, and the overlay off again.
 scenario_keys="Right Up*3 Space Ctrl F1 KeypadPlus PageDown"
+overlay_keys="Tab Click:420,260 Tab Click:300,200 Tab"
 file_mode=(--wad /usr/share/games/doom/freedm.wad --map map03)
 x_keys() {  # the X key names of a key script, one for each press
-  local -A x=([Right]=Right [Left]=Left [Up]=Up [Space]=space [Ctrl]=Control_L [F1]=F1 [KeypadPlus]=KP_Add [PageDown]=Next)
+  local -A x=([Right]=Right [Left]=Left [Up]=Up [Space]=space [Ctrl]=Control_L [F1]=F1 [KeypadPlus]=KP_Add [PageDown]=Next
+    [Tab]=Tab)
   local step n
   for step in $1; do
     [[ $step == *\** ]] || step+='*1'
@@ -86,8 +90,8 @@ x_keys() {  # the X key names of a key script, one for each press
 # play_scenario COMMAND...: the viewer, started with COMMAND in a folder with DOOM1.WAD ($wad)
 # and the font ($font), shows wadscope-render's pictures at the start, after the keys, after
 # Escape twice, and in file mode; a quit ends it with 0. The test defines: send KEY... (X names),
-# client_size, expect_style bordered|borderless, quit, and what else it checks after the start
-# and after the keys (after_start, after_keys).
+# click X,Y (client pixels), client_size, expect_style bordered|borderless, quit, and what else it
+# checks after the start and after the keys (after_start, after_keys).
 play_scenario() {
   start_viewer Wadscope3D "$@"
   after_start
@@ -95,11 +99,17 @@ play_scenario() {
   send $(x_keys "$scenario_keys")
   same_picture keys --wad "$wad" --keys "$scenario_keys"
   after_keys
+  local shown="$scenario_keys" step
+  for step in $overlay_keys; do  # a picture after each overlay step
+    if [[ $step == Click:* ]]; then click "${step#Click:}"; else send $(x_keys "$step"); fi
+    shown+=" $step"
+    same_picture "overlay-${step//[:,]/-}" --wad "$wad" --keys "$shown"
+  done
   send Escape
   expect_style borderless
   send Escape Left
   expect_style bordered
-  same_picture escape --wad "$wad" --keys "$scenario_keys Escape Escape Left"
+  same_picture escape --wad "$wad" --keys "$shown Escape Escape Left"
   quit
   expect_exit 0 "a quit"
   # Another file and map: file mode, the map and the file in the title, fitted views.

@@ -19,6 +19,7 @@ export SDL_VIDEODRIVER=x11
 xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0
 
 send() { xdotool key --delay 30 "$@"; }
+click() { xdotool mousemove --window "$window" --sync "${1%,*}" "${1#*,}" click 1; }
 client_size() { xwininfo -id "$window" | awk '/Width:/ {w = $NF} /Height:/ {h = $NF} END {print w "x" h}'; }
 place() { xwininfo -id "$window" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {print x "," $NF}'; }
 # The decorations field of the window's Motif hints: 0x0 borderless, 0x1 with a border.

@@ -25,7 +25,7 @@ freedoom, freedm = '/usr/share/games/doom/freedoom1.wad', '/usr/share/games/doom
 work = tempfile.TemporaryDirectory()
 browser_keys = {'Left': Keys.ARROW_LEFT, 'Right': Keys.ARROW_RIGHT, 'Up': Keys.ARROW_UP, 'Down': Keys.ARROW_DOWN,
                 'PageUp': Keys.PAGE_UP, 'PageDown': Keys.PAGE_DOWN, 'KeypadPlus': Keys.ADD,
-                'Space': Keys.SPACE, 'Ctrl': Keys.CONTROL, 'F2': Keys.F2, 'F3': Keys.F3}
+                'Space': Keys.SPACE, 'Ctrl': Keys.CONTROL, 'F2': Keys.F2, 'F3': Keys.F3, 'Tab': Keys.TAB}
 shown = {}  # what the canvas should show, as wadscope-render's options and the keys sent since the start
 
 
@@ -56,10 +56,15 @@ def load(query, wad, *options):
 
 def expect(label, keys=''):
     """Sends a key script (KEY or KEY*N), then compares the canvas two ticks later with wadscope-render's."""
-    actions = ActionChains(driver)
-    for name, _, count in (step.partition('*') for step in keys.split()):
-        actions.send_keys(browser_keys[name] * int(count or 1))  # each key down and up
-    actions.perform()
+    for step in keys.split():  # each key down and up; a click at a pixel of the canvas
+        name, _, count = step.partition('*')
+        if name.startswith('Click:'):
+            x, y = name[6:].split(',')
+            driver.execute_script(f"const r = document.getElementById('screen').getBoundingClientRect();"
+                                  f"document.getElementById('screen').dispatchEvent(new MouseEvent('mousedown',"
+                                  f"{{button: 0, clientX: r.left + {x}, clientY: r.top + {y}, bubbles: true}}))")
+        else:
+            ActionChains(driver).send_keys(browser_keys[name] * int(count or 1)).perform()
     shown['keys'] += keys.split()
     frames = int(page('document.body.dataset.frames || 0'))
     WebDriverWait(driver, 10).until(lambda _: int(page('document.body.dataset.frames || 0')) >= frames + 2)
@@ -95,6 +100,7 @@ try:
     load('wad=freedoom1.wad&size=640x400', freedoom)
     expect('start')
     expect('keys', 'Right*3 Up*6 PageDown F2 Space Ctrl')  # each one changes the picture
+    expect('overlays', 'Tab Click:300,250 Tab Click:200,150')  # the walk overlay, the viewpoint moved; the tree, a subsector
     expect('keypad_map', 'KeypadPlus')
     check('the map list follows the keypad', page("document.getElementById('map').value") == 'E1M2')
     Select(driver.find_element(By.ID, 'map')).select_by_visible_text('E1M6')

@@ -53,6 +53,7 @@ probe_until() {  # TEST
   fail "the window of class Wadscope3D: '$line' does not pass $1"
 }
 send() { xdotool windowfocus --sync "$window" 2>/dev/null; xdotool key --window "$window" "$@"; }
+click() { xdotool mousemove --window "$window" --sync "${1%,*}" "${1#*,}" click 1; }
 client_size() { probe_until 'true' && echo "$client"; }
 # After each Escape: at 0,0 and topmost; borderless around the same client area, or overlapped again.
 expect_style() {

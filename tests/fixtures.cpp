@@ -78,7 +78,8 @@ Bytes WithTreeOf(const std::string& udmfBuild) {
     std::vector<TestLump> lumps;
     for (const std::string& name : kFixtureMaps) {
         Level level = *LoadLevel(file, name, MarkerSearch::kExactName, [](Stream, std::string_view) {});
-        TestMap map{.name = name};
+        TestMap map;
+        map.name = name;
         for (const MapVertex& v : level.vertexes) map.vertexes.push_back({int16_t(v.x), int16_t(v.y)});
         for (const MapLinedef& l : level.linedefs)
             map.linedefs.push_back({int16_t(l.startVertex), int16_t(l.endVertex), int16_t(l.frontSidedef), int16_t(l.backSidedef)});
@@ -93,6 +94,17 @@ Bytes WithTreeOf(const std::string& udmfBuild) {
 }
 
 }  // namespace
+
+void WriteUdmfCopy(const std::string& in, const std::string& out) {
+    std::vector<TestLump> lumps;
+    for (const std::string& map : ListMaps(*ReadLevelFileDirectory(LevelFile{in, nullptr}))) {
+        std::vector<TestLump> text = ToUdmf(in, map);
+        lumps.insert(lumps.end(), text.begin(), text.end());
+    }
+    WriteFile(out + ".text", BuildWad(lumps));
+    Build("zdbsp", out + ".text", out);
+    std::filesystem::remove(out + ".text");
+}
 
 FormatFixtures::FormatFixtures(const std::string& folder) : folder(folder) {
     std::vector<TestLump> doom, bare, hexen, udmf;

@@ -17,3 +17,7 @@ struct FormatFixtures {
     std::string folder;
     std::vector<std::string> names;  // doom.wad, hexen.wad, udmf.wad, the node builds
 };
+
+// Every map of the level file `in` as a UDMF map, its tree built by zdbsp, into `out`: the same maps
+// as text, for the speed of a whole file in either format.
+void WriteUdmfCopy(const std::string& in, const std::string& out);

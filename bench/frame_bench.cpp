@@ -15,6 +15,7 @@ struct FrameCase {
     int32_t width, height;
     bool solid, nearScale;
     bool wholeLevel;  // drawFarSides on and no depth or draw limit that cuts the walk short
+    Overlay overlay = Overlay::kOff;  // the walk overlay shows every subsector; the tree overlay its root
 };
 
 void Frame(benchmark::State& state, int32_t mapIndex, FrameCase frame) {
@@ -25,6 +26,7 @@ void Frame(benchmark::State& state, int32_t mapIndex, FrameCase frame) {
     ComposeFrame(session);  // takes the player start
     session.view.solidWalls = frame.solid;
     session.view.halfDepthFactor = frame.nearScale;
+    session.view.overlay = frame.overlay;
     if (frame.wholeLevel) {
         session.view.maxDepth = 1000000;
         session.view.maxDraw = 1000000;
@@ -64,6 +66,14 @@ const bool registered = [] {
                         FrameCase frame{size[0], size[1], solid, nearScale, wholeLevel};
                         benchmark::RegisterBenchmark(name.c_str(), Frame, map, frame)->UseManualTime();
                     }
+    // The overlays cost against the outline frame above at 1920x1080 from the start.
+    for (Overlay overlay : {Overlay::kWalk, Overlay::kTree})
+        for (int32_t map = 0; map < kMapCount; ++map) {
+            std::string name = std::string("Frame/outline-") + (overlay == Overlay::kWalk ? "walk" : "tree") +
+                               "/start/1920x1080/" + kMapTable[map].name;
+            FrameCase frame{1920, 1080, false, false, false, overlay};
+            benchmark::RegisterBenchmark(name.c_str(), Frame, map, frame)->UseManualTime();
+        }
     return true;
 }();
 

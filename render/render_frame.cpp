@@ -121,6 +121,8 @@ FrameReport RenderFrame(const Canvas& canvas, const Level& level, const View& vi
         walk.viewMapY = ScreenToMapUnits(view.playerY, view.offsetY, view.scale);
         WallColumns columns(canvas);
         walk.columns = &columns;
+        // The walk overlay showing every subsector draws each of these walls again, over every pixel.
+        walk.drawWalls = !(view.overlay == Overlay::kWalk && view.walkShown < 0);
         WalkBspNode(walk, level.rootReference, 0);
         DrawWallColumns(canvas, columns);  // before the viewpoint marker, which may cover them
     }

@@ -176,11 +176,13 @@ TEST(FastPath, WalkOverlayWallsMatchThePlainLines) {
     std::mt19937 random(11);
     std::uniform_real_distribution<float> position(-300, 600), angle(-7, 7);
     for (auto [width, height] : {std::pair{320, 200}, {101, 1203}, {640, 1081}})
-        for (int mode = 0; mode < 8; ++mode) {
-            View view{.scale = 1.5f, .offsetX = -200, .offsetY = -200, .maxDepth = INT32_MAX, .maxDraw = INT32_MAX, .drawFarSides = 1,
+        for (int mode = 0; mode < 12; ++mode) {
+            // modes 8 to 11: every subsector shown, of a walk cut short by the draw limit and the box rule
+            View view{.scale = 1.5f, .offsetX = -200, .offsetY = -200, .maxDepth = INT32_MAX,
+                      .maxDraw = mode >> 2 ? 60 : INT32_MAX, .drawFarSides = mode >> 2 != 2,
                       .playerX = position(random), .playerY = position(random), .angle = angle(random),
                       .solidWalls = uint8_t(mode & 1), .halfDepthFactor = uint8_t(mode >> 1 & 1), .playerStartPending = 0,
-                      .overlay = Overlay::kWalk, .walkShown = mode >> 2 ? 40 : -1};
+                      .overlay = Overlay::kWalk, .walkShown = mode >> 2 == 1 ? 40 : -1};
             TestPicture fast(width, height), plain(width, height);
             WalkTrace trace;
             RenderFrame(fast.framebuffer, level, view, FontImage{}, StatusLine{});

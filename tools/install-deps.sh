@@ -7,7 +7,7 @@
 # usage: install-deps.sh [run|web|package|test|fresh-machine] [--list]
 set -euo pipefail
 
-run_packages=(cmake ninja-build g++ pkg-config zlib1g-dev libsdl2-dev freedoom xvfb xauth)
+run_packages=(cmake ninja-build g++ pkg-config zlib1g-dev libgif-dev libsdl2-dev freedoom xvfb xauth)
 web_packages=(cmake ninja-build emscripten bzip2)
 # The Windows zip's cross-compiler; dpkg-shlibdeps (dpkg-dev) and file, which CPack runs for the Debian package.
 package_packages=("${run_packages[@]}" g++-mingw-w64-i686 libz-mingw-w64-dev dpkg-dev file)

@@ -30,7 +30,7 @@ std::string KeyList() {
         std::string name = "  " + std::string(key.name);
         text += name + std::string(name.size() < 16 ? 16 - name.size() : 1, ' ') + key.effect + "\n";
     }
-    return text;
+    return text + "  Left click    " + kLeftClickEffect + "\n";
 }
 
 Problem Bad(const std::string& line) { return {ProblemKind::kBadArgument, line}; }
@@ -134,8 +134,7 @@ std::string HelpText(Program program, const std::string& installedFontFolder) {
                    "The Wadscope viewer in a window of its own. With no option it opens DOOM1.WAD\n"
                    "and font.bmp in the working directory on E1M1, as always (with no font.bmp\n"
                    "there, the installed " + installedFontFolder + "/font.bmp).\n\n" + kSharedOptionsHelp + "\n" +
-                   KeyList() + "A left click: in the tree overlay, the subsector under it; in the walk overlay,\n"
-                   "the viewpoint moves there.\n";
+                   KeyList();
         case Program::kRender: break;
     }
     std::string text = std::string(kRenderUsage) + "\n\n" +

@@ -21,5 +21,9 @@ struct Key {
 // In the order --help lists them.
 std::span<const Key> Keys();
 
+// What a left click does, listed after the keys.
+inline constexpr const char* kLeftClickEffect =
+    "Tree overlay: select the subsector under it; walk overlay: move the viewpoint there.";
+
 const Key* KeyNamed(const std::string& name);
 const Key* KeyWithVirtualKey(uint32_t virtualKey);

@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
         else
             text += std::string(text.empty() ? "" : ", ") + key.name;
     }
+    if (section) text += ".TP\n.B left click\n" + Roff(kLeftClickEffect) + "\n";
     std::fputs(text.c_str(), stdout);
     return 0;
 }

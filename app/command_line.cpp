@@ -19,7 +19,9 @@ const char* const kViewerUsage = "usage: wadscope [--wad PATH] [--map NAME] [--f
 
 const char* const kRenderUsage =
     "usage: wadscope-render [--wad PATH] [--map NAME|INDEX|all] [--fit] [--font PATH] [--size WxH] "
-    "[--keys SCRIPT] OUTPUT.png|OUTDIR";
+    "[--keys SCRIPT] [--check] OUTPUT.png|OUTDIR";
+
+const char* const kCheckUsage = "usage: wadscope-check [--wad PATH] [--map NAME|all] [--json]";
 
 Problem Bad(const std::string& line) { return {ProblemKind::kBadArgument, line}; }
 
@@ -74,7 +76,13 @@ void TakeRenderMap(Options& options) {
 
 }  // namespace
 
-std::string ProgramName(Program program) { return program == Program::kRender ? "wadscope-render" : "wadscope"; }
+std::string ProgramName(Program program) {
+    switch (program) {
+        case Program::kRender: return "wadscope-render";
+        case Program::kCheck: return "wadscope-check";
+        default: return "wadscope";
+    }
+}
 
 std::string VersionLine(Program program) { return ProgramName(program) + " " + kVersion; }
 
@@ -82,8 +90,12 @@ Result<Options> ParseArguments(Program program, int argc, char** argv) {
     Options options;
     for (int index = 1; index < argc; ++index) {
         std::string argument = argv[index];
-        if (argument == "--fit") {
+        if (argument == "--fit" && program != Program::kCheck) {
             options.fit = true;
+        } else if (argument == "--json" && program == Program::kCheck) {
+            options.json = true;
+        } else if (argument == "--check" && program == Program::kRender) {
+            options.check = true;
         } else if (argument == "--help" || argument == "-h") {
             options.help = true;
         } else if (argument == "--version") {
@@ -98,6 +110,7 @@ Result<Options> ParseArguments(Program program, int argc, char** argv) {
                                                    : "unexpected argument '" + argument + "'");
         }
     }
+    if (program == Program::kCheck) options.allMaps = !options.mapName || *options.mapName == "all";
     if (program != Program::kRender || options.help || options.version) return options;
     TakeRenderMap(options);
     if (!options.outputPath) return Bad(options.allMaps ? "no output folder" : "no output file");
@@ -112,6 +125,18 @@ std::string HelpText(Program program, const std::string& installedFontFolder) {
                    "The Wadscope viewer in a window of its own. With no option it opens DOOM1.WAD\n"
                    "and font.bmp in the working directory on E1M1, as always (with no font.bmp\n"
                    "there, the installed " + installedFontFolder + "/font.bmp).\n\n" + kSharedOptionsHelp;
+        case Program::kCheck:
+            return std::string(kCheckUsage) + "\n\n" +
+                   "Checks the BSP tree of each map, the tree the viewer walks, and prints its\n"
+                   "figures, then ok or its faults (at most 20 of each kind listed).\n\n"
+                   "  --wad PATH        level file (default DOOM1.WAD in the working directory)\n"
+                   "  --map NAME|all    one map of the file, in any case, or every map (the default)\n"
+                   "  --json            one JSON object per map per line\n"
+                   "  --help            this text\n"
+                   "  --version         the program's name and version\n\n"
+                   "Faults: child-range, cycle, unreached, seg-range, box, side, off-line, partition,\n"
+                   "uncovered, open-subsector (see man wadscope-check). Exit code 0 when every map is\n"
+                   "sound, 1 when a map has a fault or cannot be read, 2 for bad arguments.\n";
         case Program::kRender: break;
     }
     std::string text = std::string(kRenderUsage) + "\n\n" +
@@ -126,7 +151,8 @@ std::string HelpText(Program program, const std::string& installedFontFolder) {
                        "  --size WxH        framebuffer size, each from 1 to 16384 (default 800x600)\n"
                        "  --keys SCRIPT     space-separated key presses: a key name or a decimal\n"
                        "                    virtual-key code, optionally followed by *N for N presses,\n"
-                       "                    or the word 'frame' to compose a frame at that point\n\n"
+                       "                    or the word 'frame' to compose a frame at that point\n"
+                       "  --check           print each map's tree check first, as wadscope-check does\n\n"
                        "Key names:";
     for (const Key& key : Keys()) text += std::string(" ") + key.name;
     return text + "\n";
@@ -136,6 +162,7 @@ std::string BadArgumentText(Program program, const std::string& problem) {
     switch (program) {
         case Program::kViewer: return "wadscope: " + problem + " (see wadscope --help)\n";
         case Program::kWindowsViewer: return "wadscope: " + problem;
+        case Program::kCheck: return "wadscope-check: " + problem + "\n" + kCheckUsage + "\n";
         case Program::kRender: break;
     }
     return "wadscope-render: " + problem + "\n" + kRenderUsage + "\n";

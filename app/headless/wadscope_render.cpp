@@ -10,12 +10,18 @@
 #include <vector>
 
 #include "app/build_info.h"
+#include "app/check_report.h"
 #include "app/headless/png_file.h"
 #include "app/session.h"
 
 namespace {
 
 void Print(const Answer& answer) { std::fputs(answer.text.c_str(), answer.isProblem ? stderr : stdout); }
+
+// --check: the tree check of the map as the run loaded it; a map that did not load is reported by the render.
+void PrintTreeCheck(const Session& session) {
+    if (!session.levelProblem) std::fputs(CheckReportText(ShownMapName(session), CheckTree(session.level)).c_str(), stdout);
+}
 
 // One run after start-up: the first frame, the key script, the last frame, the PNG.
 int RenderShot(Session& session, const Options& options, const std::string& outputPath) {
@@ -56,6 +62,16 @@ int RenderAllMaps(const Launch& launch) {
     }
     std::vector<std::string> maps = ListMaps(*ReadLevelFileDirectory(launch.file));
     std::shared_ptr<const FontImage> font = LoadStartFont(launch.fontPath, PrintToStandardStreams);
+    bool reported = false;
+    for (size_t k = 0; options.check && k < maps.size(); ++k) {  // every report first, in the file's order
+        Options mapOptions = options;
+        mapOptions.mapName = maps[k];
+        Session session;
+        StartRun(session, launch.file, *ChooseStartMap(mapOptions, launch.file), font);
+        if (reported && !session.levelProblem) std::fputs("\n", stdout);
+        PrintTreeCheck(session);
+        reported = reported || !session.levelProblem;
+    }
 
     bool progress = isatty(STDERR_FILENO);
     std::mutex reporting;  // guards next, failed, the progress line and every message
@@ -103,6 +119,7 @@ int Run(int argc, char** argv) {
     Session session;
     session.messages = PrintToStandardStreams;
     StartRun(session, launch.file, launch.start, launch.fontPath);
+    if (launch.options.check) PrintTreeCheck(session);
     return RenderShot(session, launch.options, *launch.options.outputPath);
 }
 

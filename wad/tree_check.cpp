@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -180,15 +181,47 @@ void CheckSubsectors(const Level& level, bool gl, FaultList& faults) {
     }
 }
 
-// The seg vertex farthest outside a node child's box, or across its partition.
+// The seg vertex farthest outside a node child's box, or across its partition;
+// of vertexes equally far, the one of the least seg.
 struct Farthest {
     double distance = kToleranceUnits;
     int64_t seg = kNotNamed;
     MapVertex point{0, 0};
     void Take(double d, int64_t s, const MapVertex& p) {
-        if (d > distance) distance = d, seg = s, point = p;
+        if (d > distance || (d == distance && seg != kNotNamed && s < seg)) distance = d, seg = s, point = p;
     }
 };
+
+struct SegPoint {
+    MapVertex point;
+    int64_t seg;
+};
+constexpr size_t kHullBatch = 1 << 16;
+
+double Cross(const MapVertex& o, const MapVertex& a, const MapVertex& b) {
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
+
+// Keeps the points on the boundary of their convex hull, each place once with
+// its least seg: every vertex farthest out in some direction, or past a box, is
+// among them. Andrew's monotone chains, collinear points kept.
+void KeepHullBoundary(std::vector<SegPoint>& points, std::vector<SegPoint>& chain) {
+    std::sort(points.begin(), points.end(), [](const SegPoint& a, const SegPoint& b) {
+        return std::tie(a.point.x, a.point.y, a.seg) < std::tie(b.point.x, b.point.y, b.seg);
+    });
+    points.erase(std::unique(points.begin(), points.end(), [](const SegPoint& a, const SegPoint& b) { return SamePoint(a.point, b.point); }),
+                 points.end());
+    chain.clear();
+    for (int pass = 0; pass < 2; ++pass) {  // the lower chain left to right, then the upper one back
+        size_t start = chain.size();
+        for (size_t i = 0; i < points.size(); ++i) {
+            const SegPoint& next = points[pass == 0 ? i : points.size() - 1 - i];
+            while (chain.size() >= start + 2 && Cross(chain[chain.size() - 2].point, chain.back().point, next.point) < 0) chain.pop_back();
+            chain.push_back(next);
+        }
+    }
+    points.swap(chain);
+}
 
 // Every seg the walk reaches, once: its vertexes against the box and the
 // partition of each node above it. Then each partition's length.
@@ -204,27 +237,38 @@ void CheckBoxesAndSides(const Level& level, const Walk& walk, FaultList& faults)
         while (unchecked[size_t(k)] != k) k = unchecked[size_t(k)] = unchecked[size_t(unchecked[size_t(k)])];
         return k;
     };
+    auto check = [&](const Walk::Arrival& arrival, const MapVertex& p, int64_t k) {
+        for (int32_t n = arrival.node, child = arrival.child; n >= 0; child = walk.parentChild[size_t(n)], n = walk.parent[size_t(n)]) {
+            const MapNode& node = level.nodes[size_t(n)];
+            const NodeBox& box = child ? node.leftBox : node.rightBox;
+            double outside = std::max({std::min(box.left, box.right) - p.x, p.x - std::max(box.left, box.right),
+                                       std::min(box.top, box.bottom) - p.y, p.y - std::max(box.top, box.bottom)});
+            outsideBox[2 * size_t(n) + size_t(child)].Take(outside, k, p);
+            if (partitionLength[size_t(n)] == 0) continue;
+            // The viewer's side test: the left child where this is positive.
+            double cross = (p.y - node.y) * node.dx - (p.x - node.x) * node.dy;
+            acrossPartition[2 * size_t(n) + size_t(child)].Take((child ? -cross : cross) / partitionLength[size_t(n)], k, p);
+        }
+    };
+    std::vector<SegPoint> points, chain;
     for (const Walk::Arrival& arrival : walk.arrivals) {
         SegRange range = ClippedRange(level.subsectors[arrival.subsector], segCount);
+        // Deep under the root, only the points on their hull's boundary are checked, gathered a batch at a time.
+        bool hull = double(arrival.depth) > std::log2(2 * double(range.end - range.first) + 1) + 2;
+        points.clear();
+        size_t reduced = 0;  // points after the last reduction
         for (int64_t k = nextUnchecked(range.first); k < range.end; k = nextUnchecked(k)) {
             unchecked[size_t(k)] = k + 1;
             const MapSeg& seg = level.segs[size_t(k)];
             if (!SegVertexesExist(level, seg)) continue;
             for (uint32_t vertex : {seg.startVertex, seg.endVertex}) {
-                const MapVertex& p = level.segVertexes[vertex];
-                for (int32_t n = arrival.node, child = arrival.child; n >= 0; child = walk.parentChild[size_t(n)], n = walk.parent[size_t(n)]) {
-                    const MapNode& node = level.nodes[size_t(n)];
-                    const NodeBox& box = child ? node.leftBox : node.rightBox;
-                    double outside = std::max({std::min(box.left, box.right) - p.x, p.x - std::max(box.left, box.right),
-                                               std::min(box.top, box.bottom) - p.y, p.y - std::max(box.top, box.bottom)});
-                    outsideBox[2 * size_t(n) + size_t(child)].Take(outside, k, p);
-                    if (partitionLength[size_t(n)] == 0) continue;
-                    // The viewer's side test: the left child where this is positive.
-                    double cross = (p.y - node.y) * node.dx - (p.x - node.x) * node.dy;
-                    acrossPartition[2 * size_t(n) + size_t(child)].Take((child ? -cross : cross) / partitionLength[size_t(n)], k, p);
-                }
+                if (!hull) check(arrival, level.segVertexes[vertex], k);
+                else points.push_back({level.segVertexes[vertex], k});
             }
+            if (points.size() >= reduced + kHullBatch) KeepHullBoundary(points, chain), reduced = points.size();
         }
+        if (hull) KeepHullBoundary(points, chain);
+        for (const auto& [p, k] : points) check(arrival, p, k);
     }
     for (FaultKind kind : {FaultKind::kBox, FaultKind::kSide})
         for (size_t at = 0; at < 2 * nodeCount; ++at) {

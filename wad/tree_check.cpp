@@ -262,8 +262,9 @@ void CheckBoxesAndSides(const Level& level, const Walk& walk, FaultList& faults)
             const MapSeg& seg = level.segs[size_t(k)];
             if (!SegVertexesExist(level, seg)) continue;
             for (uint32_t vertex : {seg.startVertex, seg.endVertex}) {
-                if (!hull) check(arrival, level.segVertexes[vertex], k);
-                else points.push_back({level.segVertexes[vertex], k});
+                const MapVertex& p = level.segVertexes[vertex];
+                if (hull && std::isfinite(p.x) && std::isfinite(p.y)) points.push_back({p, k});
+                else check(arrival, p, k);  // a point at infinity or none has no place in a hull
             }
             if (points.size() >= reduced + kHullBatch) KeepHullBoundary(points, chain), reduced = points.size();
         }

@@ -134,7 +134,8 @@ void CheckSegs(const Level& level, bool gl, FaultList& faults, TreeFigures& figu
         const MapVertex& b = level.vertexes[size_t(linedef.endVertex)];
         const MapVertex& start = level.segVertexes[seg.startVertex];
         const MapVertex& end = level.segVertexes[seg.endVertex];
-        if (!SamePoint(start, seg.backSide ? b : a) || !SamePoint(end, seg.backSide ? a : b)) ++figures.splitSegs;
+        if (SamePoint(start, seg.backSide ? b : a) && SamePoint(end, seg.backSide ? a : b)) continue;  // on its line
+        ++figures.splitSegs;
         double dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
         TreeFault offLine{.kind = FaultKind::kOffLine, .seg = int64_t(k), .linedef = seg.linedef, .distance = kToleranceUnits};
         for (const MapVertex& p : {start, end}) {
@@ -149,10 +150,10 @@ void CheckSegs(const Level& level, bool gl, FaultList& faults, TreeFigures& figu
 // Each subsector's seg range, and in GL trees whether its segs close into a ring.
 void CheckSubsectors(const Level& level, bool gl, FaultList& faults) {
     size_t segCount = level.segs.size();
-    // Per seg, whether it and the next both have their vertexes and meet; then the first seg from k on that does not.
-    std::vector<int64_t> invalidBefore(segCount + 1, 0), nextBreak(segCount + 1, int64_t(segCount));
-    for (size_t k = 0; k < segCount; ++k) invalidBefore[k + 1] = invalidBefore[k] + !SegVertexesExist(level, level.segs[k]);
-    for (size_t k = segCount; k-- > 0;) {
+    // GL trees: per seg, whether it and the next both have their vertexes and meet; then the first seg from k on that does not.
+    std::vector<int64_t> invalidBefore(gl ? segCount + 1 : 0, 0), nextBreak(gl ? segCount + 1 : 0, int64_t(segCount));
+    for (size_t k = 0; gl && k < segCount; ++k) invalidBefore[k + 1] = invalidBefore[k] + !SegVertexesExist(level, level.segs[k]);
+    for (size_t k = gl ? segCount : 0; k-- > 0;) {
         bool meets = k + 1 < segCount && SegVertexesExist(level, level.segs[k]) && SegVertexesExist(level, level.segs[k + 1]) &&
                      SamePoint(level.segVertexes[level.segs[k].endVertex], level.segVertexes[level.segs[k + 1].startVertex]);
         nextBreak[k] = meets ? nextBreak[k + 1] : int64_t(k);
@@ -182,7 +183,7 @@ void CheckSubsectors(const Level& level, bool gl, FaultList& faults) {
 }
 
 // The seg vertex farthest outside a node child's box, or across its partition;
-// of vertexes equally far, the one of the least seg.
+// of those found equally far, the one of the least seg.
 struct Farthest {
     double distance = kToleranceUnits;
     int64_t seg = kNotNamed;
@@ -196,40 +197,83 @@ struct SegPoint {
     MapVertex point;
     int64_t seg;
 };
-constexpr size_t kHullBatch = 1 << 16;
+constexpr size_t kHullBatch = 1 << 16;  // points gathered before they are reduced to a hull
+constexpr size_t kFewPoints = 16;       // points checked as they are, with no hull
+
+bool Before(const SegPoint& a, const SegPoint& b) {
+    return std::tie(a.point.x, a.point.y, a.seg) < std::tie(b.point.x, b.point.y, b.seg);
+}
 
 double Cross(const MapVertex& o, const MapVertex& a, const MapVertex& b) {
     return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
 }
 
-// Keeps the points on the boundary of their convex hull, each place once with
-// its least seg: every vertex farthest out in some direction, or past a box, is
-// among them. Andrew's monotone chains, collinear points kept.
-void KeepHullBoundary(std::vector<SegPoint>& points, std::vector<SegPoint>& chain) {
-    std::sort(points.begin(), points.end(), [](const SegPoint& a, const SegPoint& b) {
-        return std::tie(a.point.x, a.point.y, a.seg) < std::tie(b.point.x, b.point.y, b.seg);
-    });
+// Room reused by every hull.
+struct HullScratch {
+    std::vector<size_t> chain;
+    std::vector<uint8_t> corner;
+};
+
+// Sorts the points from `sorted` on into the sorted ones before them, then
+// keeps the corners of their convex hull in that order, each place once with
+// its least seg: any point farthest outside a box or across a line is a corner,
+// or lies on an edge whose corners are as far. Andrew's monotone chains.
+void KeepHullCorners(std::vector<SegPoint>& points, size_t sorted, HullScratch& scratch) {
+    std::sort(points.begin() + ptrdiff_t(sorted), points.end(), Before);
+    if (sorted > 0) std::inplace_merge(points.begin(), points.begin() + ptrdiff_t(sorted), points.end(), Before);
     points.erase(std::unique(points.begin(), points.end(), [](const SegPoint& a, const SegPoint& b) { return SamePoint(a.point, b.point); }),
                  points.end());
-    chain.clear();
+    if (points.size() <= 2) return;
+    scratch.corner.assign(points.size(), 0);
     for (int pass = 0; pass < 2; ++pass) {  // the lower chain left to right, then the upper one back
-        size_t start = chain.size();
+        scratch.chain.clear();
         for (size_t i = 0; i < points.size(); ++i) {
-            const SegPoint& next = points[pass == 0 ? i : points.size() - 1 - i];
-            while (chain.size() >= start + 2 && Cross(chain[chain.size() - 2].point, chain.back().point, next.point) < 0) chain.pop_back();
-            chain.push_back(next);
+            size_t next = pass == 0 ? i : points.size() - 1 - i;
+            while (scratch.chain.size() >= 2 && Cross(points[scratch.chain[scratch.chain.size() - 2]].point,
+                                                      points[scratch.chain.back()].point, points[next].point) <= 0)
+                scratch.chain.pop_back();
+            scratch.chain.push_back(next);
         }
+        for (size_t index : scratch.chain) scratch.corner[index] = 1;
     }
-    points.swap(chain);
+    size_t kept = 0;
+    for (size_t i = 0; i < points.size(); ++i)
+        if (scratch.corner[i]) points[kept++] = points[i];
+    points.resize(kept);
 }
 
-// Every seg the walk reaches, once: its vertexes against the box and the
-// partition of each node above it. Then each partition's length.
+// What a point under one node child is checked against: the child's box, and
+// the node's partition turned so that "across" is positive on the other child's side.
+struct ChildBounds {
+    double minX, maxX, minY, maxY;  // each the smaller or larger of the box's two values
+    double x, y, dx, dy;
+    double length;  // 0 for a partition of no length, which has no sides
+    double OutsideBox(const MapVertex& p) const { return std::max({minX - p.x, p.x - maxX, minY - p.y, p.y - maxY}); }
+    // The viewer's side test, from the right child: the left child where this is positive.
+    double Across(double px, double py) const { return (py - y) * dx - (px - x) * dy; }
+};
+
+ChildBounds BoundsOf(const MapNode& node, size_t child) {
+    const NodeBox& box = child ? node.leftBox : node.rightBox;
+    double turn = child ? -1 : 1;
+    return {double(std::min(box.left, box.right)), double(std::max(box.left, box.right)), double(std::min(box.top, box.bottom)),
+            double(std::max(box.top, box.bottom)), node.x, node.y, turn * node.dx, turn * node.dy, std::hypot(node.dx, node.dy)};
+}
+
+// The seg vertexes under each node child against its box and its node's
+// partition, each seg under the first subsector the walk reaches it from. Many
+// points of one subsector are reduced to the corners of their convex hull,
+// which hold the points farthest outside any box or across any line; the
+// points' bounds spare them the boxes and partitions that they lie well within.
 void CheckBoxesAndSides(const Level& level, const Walk& walk, FaultList& faults) {
     size_t nodeCount = level.nodes.size(), segCount = level.segs.size();
-    std::vector<double> partitionLength(nodeCount);
-    for (size_t n = 0; n < nodeCount; ++n) partitionLength[n] = std::hypot(level.nodes[n].dx, level.nodes[n].dy);
+    std::vector<ChildBounds> bounds(2 * nodeCount);
+    for (size_t at = 0; at < 2 * nodeCount; ++at) bounds[at] = BoundsOf(level.nodes[at / 2], at % 2);
     std::vector<Farthest> outsideBox(2 * nodeCount), acrossPartition(2 * nodeCount);
+    auto checkAcross = [&](size_t at, const MapVertex& p, int64_t k) {
+        const ChildBounds& b = bounds[at];
+        if (double across = b.Across(p.x, p.y); across > 0 && b.length > 0) acrossPartition[at].Take(across / b.length, k, p);
+    };
     // The first seg from k on not yet checked; checked segs are skipped with path halving.
     std::vector<int64_t> unchecked(segCount + 1);
     for (size_t k = 0; k <= segCount; ++k) unchecked[k] = int64_t(k);
@@ -237,39 +281,59 @@ void CheckBoxesAndSides(const Level& level, const Walk& walk, FaultList& faults)
         while (unchecked[size_t(k)] != k) k = unchecked[size_t(k)] = unchecked[size_t(unchecked[size_t(k)])];
         return k;
     };
-    auto check = [&](const Walk::Arrival& arrival, const MapVertex& p, int64_t k) {
-        for (int32_t n = arrival.node, child = arrival.child; n >= 0; child = walk.parentChild[size_t(n)], n = walk.parent[size_t(n)]) {
-            const MapNode& node = level.nodes[size_t(n)];
-            const NodeBox& box = child ? node.leftBox : node.rightBox;
-            double outside = std::max({std::min(box.left, box.right) - p.x, p.x - std::max(box.left, box.right),
-                                       std::min(box.top, box.bottom) - p.y, p.y - std::max(box.top, box.bottom)});
-            outsideBox[2 * size_t(n) + size_t(child)].Take(outside, k, p);
-            if (partitionLength[size_t(n)] == 0) continue;
-            // The viewer's side test: the left child where this is positive.
-            double cross = (p.y - node.y) * node.dx - (p.x - node.x) * node.dy;
-            acrossPartition[2 * size_t(n) + size_t(child)].Take((child ? -cross : cross) / partitionLength[size_t(n)], k, p);
-        }
-    };
-    std::vector<SegPoint> points, chain;
+    std::vector<SegPoint> points;
+    HullScratch scratch;
     for (const Walk::Arrival& arrival : walk.arrivals) {
         SegRange range = ClippedRange(level.subsectors[arrival.subsector], segCount);
-        // Deep under the root, only the points on their hull's boundary are checked, gathered a batch at a time.
-        bool hull = double(arrival.depth) > std::log2(2 * double(range.end - range.first) + 1) + 2;
+        auto eachAbove = [&](auto check) {
+            for (int32_t n = arrival.node, child = arrival.child; n >= 0; child = walk.parentChild[size_t(n)], n = walk.parent[size_t(n)])
+                check(2 * size_t(n) + size_t(child));
+        };
         points.clear();
         size_t reduced = 0;  // points after the last reduction
+        const MapVertex* last = nullptr;
         for (int64_t k = nextUnchecked(range.first); k < range.end; k = nextUnchecked(k)) {
             unchecked[size_t(k)] = k + 1;
             const MapSeg& seg = level.segs[size_t(k)];
-            if (!SegVertexesExist(level, seg)) continue;
+            if (arrival.node < 0 || !SegVertexesExist(level, seg)) continue;  // a root subsector lies under no box
             for (uint32_t vertex : {seg.startVertex, seg.endVertex}) {
                 const MapVertex& p = level.segVertexes[vertex];
-                if (hull && std::isfinite(p.x) && std::isfinite(p.y)) points.push_back({p, k});
-                else check(arrival, p, k);  // a point at infinity or none has no place in a hull
+                if (last && SamePoint(*last, p)) continue;  // where the last seg ended
+                last = &p;
+                if (std::isfinite(p.x) && std::isfinite(p.y)) {
+                    points.push_back({p, k});
+                    continue;
+                }
+                eachAbove([&](size_t at) {  // no place in a hull
+                    outsideBox[at].Take(bounds[at].OutsideBox(p), k, p);
+                    checkAcross(at, p, k);
+                });
             }
-            if (points.size() >= reduced + kHullBatch) KeepHullBoundary(points, chain), reduced = points.size();
+            // A batch at a time, so that ten million segs in one subsector take no more room than their hull.
+            if (points.size() >= reduced + kHullBatch) KeepHullCorners(points, reduced, scratch), reduced = points.size();
         }
-        if (hull) KeepHullBoundary(points, chain);
-        for (const auto& [p, k] : points) check(arrival, p, k);
+        if (points.empty()) continue;
+        if (points.size() > kFewPoints) KeepHullCorners(points, reduced, scratch);
+        // The points of least x, greatest x, least y and greatest y, the least seg of equals:
+        // one of them lies farthest outside any box.
+        std::array<SegPoint, 4> extremes;
+        extremes.fill(points.front());
+        for (const SegPoint& c : points) {
+            const double beyond[4] = {extremes[0].point.x - c.point.x, c.point.x - extremes[1].point.x, extremes[2].point.y - c.point.y,
+                                      c.point.y - extremes[3].point.y};
+            for (size_t side = 0; side < 4; ++side)
+                if (beyond[side] > 0 || (beyond[side] == 0 && c.seg < extremes[side].seg)) extremes[side] = c;
+        }
+        double minX = extremes[0].point.x, maxX = extremes[1].point.x, minY = extremes[2].point.y, maxY = extremes[3].point.y;
+        eachAbove([&](size_t at) {
+            const ChildBounds& b = bounds[at];
+            if (std::max({b.minX - minX, maxX - b.maxX, b.minY - minY, maxY - b.maxY}) > kToleranceUnits)
+                for (const auto& [p, k] : extremes) outsideBox[at].Take(b.OutsideBox(p), k, p);
+            // The corner of the bounds farthest across: when it stays half a unit on its side, which
+            // no rounding bridges, no point comes within a unit across.
+            if (b.length > 0 && b.Across(b.dy < 0 ? maxX : minX, b.dx > 0 ? maxY : minY) > b.length / 2)
+                for (const auto& [p, k] : points) checkAcross(at, p, k);
+        });
     }
     for (FaultKind kind : {FaultKind::kBox, FaultKind::kSide})
         for (size_t at = 0; at < 2 * nodeCount; ++at) {
@@ -279,7 +343,7 @@ void CheckBoxesAndSides(const Level& level, const Walk& walk, FaultList& faults)
                             .point = farthest.point, .distance = farthest.distance});
         }
     for (size_t n = 0; n < nodeCount; ++n)
-        if (partitionLength[n] == 0)
+        if (bounds[2 * n].length == 0)
             faults.Add({.kind = FaultKind::kPartition, .node = int64_t(n), .point = {level.nodes[n].x, level.nodes[n].y}});
 }
 

@@ -69,9 +69,10 @@ struct TreeCheck {
 
 // Walks the tree from its root as the viewer does (right child first, each
 // node entered once, no child past the end) and checks it. A level with no
-// tree gets its figures and no fault. Time: the tree's size, and for the box
-// and side checks each walked seg times its depth; each seg is checked under
-// the first subsector the walk reaches it from, as the viewer draws it once.
+// tree gets its figures and no fault. Each seg is checked under the first
+// subsector the walk reaches it from, as the viewer draws it once. Time:
+// linear in the tree's size, and for the box and side checks in each
+// subsector's segs (or their hull's corners) times its depth.
 TreeCheck CheckTree(const Level& level);
 
 // Whether the format holds GL segs, whose minisegs name no linedef.

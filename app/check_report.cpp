@@ -29,7 +29,10 @@ std::string Rounded(double value, int decimals) {
     return rounded;
 }
 
-std::string Point(const MapVertex& p) { return "(" + Number(p.x) + ", " + Number(p.y) + ")"; }
+std::string Point(const MapVertex& p) {
+    std::string text = "(";
+    return text.append(Number(p.x)).append(", ").append(Number(p.y)).append(")");
+}
 
 const char* SideName(int64_t side) { return side == 0 ? "front" : "back"; }
 

@@ -1,6 +1,6 @@
 // The programs' command lines: the options every program takes (--wad, --map,
-// --help, --version), the viewers' --fit, wadscope-render's and wadscope-check's
-// own, and the texts of --help.
+// --help, --version), --fit (all but wadscope-check), wadscope-render's and
+// wadscope-check's own, and the texts of --help.
 #pragma once
 #include <cstdint>
 #include <optional>

@@ -88,6 +88,13 @@ TEST(TreeCheck, BrokenTreesGiveTheirFaultsAndSoundOnesNone) {
         {"node reached by nothing", Tree::kClassic, [](Level& l) { l.nodes.push_back(l.nodes[0]); }, "unreached node 1"},
         {"ten million segs", Tree::kXnod, [](Level& l) { l.subsectors[1].segCount = 10'000'000; }, "seg-range subsector 1"},
         {"seg of no linedef outside GL", Tree::kClassic, [](Level& l) { l.segs[5].linedef = kNoLinedef; }, "seg-range seg 5"},
+        {"box shrunk over many segs", Tree::kClassic,
+         [](Level& l) {
+             std::vector<MapSeg> east(l.segs.begin(), l.segs.begin() + 3);
+             for (int copy = 0; copy < 40; ++copy) l.segs.insert(l.segs.begin() + 3, east.begin(), east.end());
+             l.subsectors = {{0, 123}, {123, 3}}, l.nodes[0].rightBox.left = 48;
+         },
+         "box node 0 child 0 seg 0"},
     };
     for (const auto& [name, tree, edit, faults] : cases) {
         Level level = SoundLevel(tree);
@@ -97,6 +104,16 @@ TEST(TreeCheck, BrokenTreesGiveTheirFaultsAndSoundOnesNone) {
         EXPECT_EQ(std::tuple(check.figures.depth, check.figures.leastDepth, check.figures.minisegs), std::tuple(1, 1, tree == Tree::kGl ? 2 : 0))
             << name;
     }
+}
+
+// Thirty thousand nodes over the room, each along its south wall with the room on its right and subsector 1,
+// whose segs come under the first node only, on its left: sound, and as deep as it is long.
+TEST(TreeCheck, ChainsOfNodesAreWalkedWithoutRecursion) {
+    Level chain = SoundLevel(Tree::kXnod);
+    for (uint32_t n = 0; n < 30000; ++n) chain.nodes.push_back({0, 0, -64, 0, {64, 0, 0, 64}, {64, 0, 0, 32}, n, kSubsectorChild | 1});
+    chain.rootReference = 30000;
+    TreeCheck check = CheckTree(chain);
+    EXPECT_EQ(std::tuple(Faults(check), check.figures.depth), std::tuple("", 30001));
 }
 
 // Every map of the free level files: figures true to the level, and the faults of the few that have any.

@@ -21,7 +21,9 @@ const char* const kViewerUsage = "usage: wadscope [--wad PATH] [--map NAME] [--f
 
 const char* const kRenderUsage =
     "usage: wadscope-render [--wad PATH] [--map NAME|INDEX|all] [--fit] [--font PATH] [--size WxH] "
-    "[--keys SCRIPT] [--overlay walk|tree] [--trace FILE] [--walk-animation OUT.gif] OUTPUT.png|OUTDIR";
+    "[--keys SCRIPT] [--overlay walk|tree] [--trace FILE] [--walk-animation OUT.gif] [--check] OUTPUT.png|OUTDIR";
+
+const char* const kCheckUsage = "usage: wadscope-check [--wad PATH] [--map NAME|all] [--json]";
 
 // The keys, as --help lists them: a key's name and what it does.
 std::string KeyList() {
@@ -88,7 +90,13 @@ void TakeRenderMap(Options& options) {
 
 }  // namespace
 
-std::string ProgramName(Program program) { return program == Program::kRender ? "wadscope-render" : "wadscope"; }
+std::string ProgramName(Program program) {
+    switch (program) {
+        case Program::kRender: return "wadscope-render";
+        case Program::kCheck: return "wadscope-check";
+        default: return "wadscope";
+    }
+}
 
 std::string VersionLine(Program program) { return ProgramName(program) + " " + kVersion; }
 
@@ -96,8 +104,12 @@ Result<Options> ParseArguments(Program program, int argc, char** argv) {
     Options options;
     for (int index = 1; index < argc; ++index) {
         std::string argument = argv[index];
-        if (argument == "--fit") {
+        if (argument == "--fit" && program != Program::kCheck) {
             options.fit = true;
+        } else if (argument == "--json" && program == Program::kCheck) {
+            options.json = true;
+        } else if (argument == "--check" && program == Program::kRender) {
+            options.check = true;
         } else if (argument == "--help" || argument == "-h") {
             options.help = true;
         } else if (argument == "--version") {
@@ -118,6 +130,7 @@ Result<Options> ParseArguments(Program program, int argc, char** argv) {
                                                    : "unexpected argument '" + argument + "'");
         }
     }
+    if (program == Program::kCheck) options.allMaps = !options.mapName || *options.mapName == "all";
     if (program != Program::kRender || options.help || options.version) return options;
     TakeRenderMap(options);
     if (!options.outputPath) return Bad(options.allMaps ? "no output folder" : "no output file");
@@ -152,7 +165,8 @@ std::string HelpText(Program program, const std::string& installedFontFolder) {
                        "                    the word 'frame' to compose a frame at that point, or\n"
                        "                    Click:X,Y for a left click at that pixel\n"
                        "  --walk-animation OUT.gif  the final frame's walk as an animated GIF: a frame\n"
-                       "                    per accepted subsector, then the whole walk for two seconds\n\n"
+                       "                    per accepted subsector, then the whole walk for two seconds\n"
+                       "  --check           print each map's tree check first, as wadscope-check does\n\n"
                        "Key names:";
     for (const Key& key : Keys()) text += std::string(" ") + key.name;
     return text + "\n\n" + KeyList();
@@ -162,6 +176,7 @@ std::string BadArgumentText(Program program, const std::string& problem) {
     switch (program) {
         case Program::kViewer: return "wadscope: " + problem + " (see wadscope --help)\n";
         case Program::kWindowsViewer: return "wadscope: " + problem;
+        case Program::kCheck: return "wadscope-check: " + problem + "\n" + kCheckUsage + "\n";
         case Program::kRender: break;
     }
     return "wadscope-render: " + problem + "\n" + kRenderUsage + "\n";

@@ -1,5 +1,6 @@
 // The programs' command lines: the options every program takes (--wad, --map,
-// --fit, --help, --version), wadscope-render's own, and the texts of --help.
+// --help, --version), --fit (all but wadscope-check), wadscope-render's and
+// wadscope-check's own, and the texts of --help.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -15,6 +16,7 @@ enum class Program {
     kViewer,         // wadscope, in an SDL window
     kWindowsViewer,  // wadscope.exe
     kRender,         // wadscope-render
+    kCheck,          // wadscope-check
 };
 
 struct Options {
@@ -32,8 +34,11 @@ struct Options {
     std::vector<ScriptStep> script{};
     std::optional<std::string> outputPath{};
     int32_t tableRow = -1;  // --map INDEX: a row of the built-in table, whatever the file holds
-    bool allMaps = false;   // --map all: every map of the file into the output folder
+    bool allMaps = false;   // --map all: every map of the file into the output folder (wadscope-check: every map checked)
+    bool check = false;     // wadscope-render --check: the tree check of each map rendered, first
     std::optional<std::string> walkAnimationPath{};  // --walk-animation: the walk as an animated GIF
+    // wadscope-check's own.
+    bool json = false;  // one JSON object per map instead of text
 };
 
 // The whole command line; a problem (kBadArgument) names the first thing that is wrong.

@@ -98,6 +98,31 @@ Answer LevelProblemAnswer(Program program, const Problem& problem) {
     return {ExitCodeOf(problem), ProgramName(program) + ": " + problem.line + lineEnd, true};
 }
 
+// wadscope-check's maps: --map's one, or all of them, read from the file's image.
+Status ChooseMapsToCheck(Launch& launch) {
+    Result<WadImage> image = LoadWadImage(launch.file.path);
+    if (!image) {
+        Problem problem = image.problem();
+        if (problem.kind == ProblemKind::kUnreadable) problem.line = UnreadableFileProblem(problem.line, launch.file.path);
+        return problem;
+    }
+    launch.file.image = std::make_shared<const WadImage>(std::move(*image));
+    Result<WadDirectory> directory = ReadLevelFileDirectory(launch.file);
+    if (!directory) return directory.problem();
+    std::vector<std::string> maps = ListMaps(*directory);
+    if (maps.empty()) return Problem{ProblemKind::kNoSuchMap, launch.file.path + " has no maps"};
+    if (launch.options.allMaps) {
+        launch.checkMaps = std::move(maps);
+        return Succeeded();
+    }
+    std::optional<int32_t> entry = FindMapEntry(*directory, *launch.options.mapName);
+    if (!entry)
+        return Problem{ProblemKind::kNoSuchMap,
+                       launch.file.path + " has no map " + *launch.options.mapName + "; its maps: " + Joined(maps)};
+    launch.checkMaps = {LumpAt(*directory, *entry).name};
+    return Succeeded();
+}
+
 }  // namespace
 
 Result<StartMap> ChooseStartMap(const Options& options, const LevelFile& file) {
@@ -147,8 +172,12 @@ Launch PrepareLaunch(Program program, int argc, char** argv, const std::string& 
         launch.answer = Answer{0, VersionLine(program) + lineEnd, false};
         return launch;
     }
-    launch.fontPath = chosen.fontPath ? *chosen.fontPath : ChooseFontPath(installedFontFolder);
     launch.file.path = chosen.wadPath ? *chosen.wadPath : kDefaultWadPath;
+    if (program == Program::kCheck) {
+        if (Status chosenMaps = ChooseMapsToCheck(launch); !chosenMaps) launch.answer = LevelProblemAnswer(program, chosenMaps.problem());
+        return launch;
+    }
+    launch.fontPath = chosen.fontPath ? *chosen.fontPath : ChooseFontPath(installedFontFolder);
     if (chosen.tableRow >= 0) {
         launch.start.mapIndex = chosen.tableRow;  // a row of the table, whatever the file holds
         return launch;

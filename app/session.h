@@ -44,12 +44,14 @@ struct Launch {
     LevelFile file;
     StartMap start;
     std::string fontPath;
+    std::vector<std::string> checkMaps;  // wadscope-check: the maps to check, in directory order
     std::optional<Answer> answer;
 };
 
 // Parses the arguments, answers --help, --version and bad arguments, finds the
 // font (installedFontFolder when the working directory has none) and chooses
 // the start map. --map all reads the whole file once, for every run to share.
+// wadscope-check always reads the whole file once, and chooses the maps to check.
 Launch PrepareLaunch(Program program, int argc, char** argv, const std::string& installedFontFolder);
 
 // With no option: table mode on E1M1, as always. Otherwise reads the file's

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/build_info.h"
+#include "app/check_report.h"
 #include "app/headless/gif_file.h"
 #include "app/headless/png_file.h"
 #include "app/session.h"
@@ -38,6 +39,11 @@ Status WriteWalkAnimation(Session& session, const std::string& path) {
         written = gif.Add(canvas, shown <= accepted ? 6 : 200);  // 4 ticks of 16 ms; two seconds
     }
     return written ? gif.Close() : written;
+}
+
+// --check: the tree check of the map as the run loaded it; a map that did not load is reported by the render.
+void PrintTreeCheck(const Session& session) {
+    if (!session.levelProblem) std::fputs(CheckReportText(ShownMapName(session), CheckTree(session.level)).c_str(), stdout);
 }
 
 // One run after start-up: the first frame, the key script, the last frame, the PNG.
@@ -82,6 +88,16 @@ int RenderAllMaps(const Launch& launch) {
     }
     std::vector<std::string> maps = ListMaps(*ReadLevelFileDirectory(launch.file));
     std::shared_ptr<const FontImage> font = LoadStartFont(launch.fontPath, PrintToStandardStreams);
+    bool reported = false;
+    for (size_t k = 0; options.check && k < maps.size(); ++k) {  // every report first, in the file's order
+        Options mapOptions = options;
+        mapOptions.mapName = maps[k];
+        Session session;
+        StartRun(session, launch.file, *ChooseStartMap(mapOptions, launch.file), font);
+        if (reported && !session.levelProblem) std::fputs("\n", stdout);
+        PrintTreeCheck(session);
+        reported = reported || !session.levelProblem;
+    }
 
     bool progress = isatty(STDERR_FILENO);
     std::mutex reporting;  // guards next, failed, the progress line and every message
@@ -131,6 +147,7 @@ int Run(int argc, char** argv) {
     session.messages = PrintToStandardStreams;
     TakeRunOptions(session, launch.options);
     StartRun(session, launch.file, launch.start, launch.fontPath);
+    if (launch.options.check) PrintTreeCheck(session);
     return RenderShot(session, launch.options, *launch.options.outputPath);
 }
 

@@ -21,11 +21,12 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall -o DPkg::Lock:
   fail "apt-get install $deb: $(tail -n 3 "$work/apt.log")"
 
 cd "$work" || fail "cannot enter $work"  # no level file, no font.bmp
-for program in wadscope wadscope-render; do
+for program in wadscope wadscope-render wadscope-check; do
   [[ $(/usr/bin/$program --version) == "$program $version" ]] || fail "$program --version: $(/usr/bin/$program --version)"
   /usr/bin/$program --help | grep -q -- --version || fail "$program --help"
 done
-pass "installed with apt; both programs answer --version with $version, and --help, with no level file"
+/usr/bin/wadscope-check --wad "$wad" --map E1M1 | grep -qx "  ok" || fail "wadscope-check on Freedoom's E1M1"
+pass "installed with apt; the three programs answer --version with $version, and --help, with no level file; E1M1 checks ok"
 
 shot() { "$render" --wad "$wad" --size 320x200 "$@" >/dev/null 2>>render.log; }
 shot found.png && shot --font "$source/assets/font.bmp" given.png && shot --font none.bmp checkerboard.png ||
@@ -43,14 +44,14 @@ icon=/usr/share/icons/hicolor/128x128/apps/$(sed -n 's/^Icon=//p' "$desktop").pn
 "$render" "${entry[@]:1}" menu.png >/dev/null || fail "the menu entry's options do not open a level: ${entry[*]}"
 pass "desktop-file-validate; the menu entry's options open Freedoom; its icon is installed"
 
-for page in wadscope wadscope-render; do
+for page in wadscope wadscope-render wadscope-check; do
   text=$(MANWIDTH=80 man --warnings -l "/usr/share/man/man1/$page.1" 2>man.log)
   [[ $text == *"Wadscope $version"* && ! -s man.log ]] || fail "man $page: $(cat man.log)"
 done
-pass "both manual pages render without warnings"
+pass "the three manual pages render without warnings"
 
 depends=" $(dpkg-query -W -f='${Depends}' wadscope | tr , ' ') "
-for library in $(objdump -p /usr/bin/wadscope /usr/bin/wadscope-render | awk '/NEEDED/ {print $2}' | sort -u); do
+for library in $(objdump -p /usr/bin/wadscope /usr/bin/wadscope-render /usr/bin/wadscope-check | awk '/NEEDED/ {print $2}' | sort -u); do
   owner=$(dpkg -S "*/x86_64-linux-gnu/$library" 2>/dev/null | head -n 1 | cut -d: -f1)
   [[ -n $owner && $depends == *" $owner "* ]] || fail "$library (of ${owner:-no package}) is not a dependency:$depends"
 done
@@ -59,10 +60,11 @@ pass "the dependencies name every library the programs need, and freedoom is rec
 
 unzip -q "$zip" -d zip || fail "cannot unzip $zip"
 folder=zip/wadscope-$version-win32
-[[ $(LC_ALL=C ls "$folder" | tr '\n' ' ') == "FONT-LICENSE.txt LICENSE README.txt font.bmp wadscope.exe " ]] ||
+[[ $(LC_ALL=C ls "$folder" | tr '\n' ' ') == "FONT-LICENSE.txt LICENSE README.txt font.bmp wadscope-check.exe wadscope.exe " ]] ||
   fail "the zip holds $(cd zip && find . -type f)"
 file -b "$folder/wadscope.exe" | grep -q "^PE32 executable (GUI) Intel 80386" || fail "$(file "$folder/wadscope.exe")"
-pass "the zip holds a 32-bit GUI wadscope.exe, font.bmp, README.txt and the licences"
+file -b "$folder/wadscope-check.exe" | grep -q "^PE32 executable (console) Intel 80386" || fail "$(file "$folder/wadscope-check.exe")"
+pass "the zip holds a 32-bit GUI wadscope.exe, a console wadscope-check.exe, font.bmp, README.txt and the licences"
 # 64-bit Wine runs the 64-bit build in the 32-bit one's place; from elsewhere it reads the font beside it.
 cp "$wad" "$folder/DOOM1.WAD" && cp "$win64" "$folder/wadscope.exe"
 mkdir elsewhere && ln -s "$wad" elsewhere/DOOM1.WAD

@@ -1,0 +1,13 @@
+// wadscope-check: checks the BSP tree of each map of a level file, as text or JSON lines.
+#include <cstdio>
+
+#include "app/build_info.h"
+#include "app/check_report.h"
+
+int main(int argc, char** argv) {
+    Launch launch = PrepareLaunch(Program::kCheck, argc, argv, kInstalledFontFolder);
+    int status = launch.answer ? launch.answer->exitCode : CheckMaps(launch, PrintToStandardStreams);
+    if (launch.answer) std::fputs(launch.answer->text.c_str(), launch.answer->isProblem ? stderr : stdout);
+    std::fflush(stdout);
+    return status;
+}

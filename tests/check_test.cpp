@@ -1,0 +1,168 @@
+// The tree check: faults made in a sound tree, every map of the free level files, and wadscope-check itself.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <functional>
+
+#include "app/check_report.h"
+#include "test_support.h"
+
+namespace {
+
+// A room split at x = 32 by one node: the east half is the right child (subsector 0), the west half the left.
+TestMap SplitRoom() {
+    TestMap map = Room();
+    map.vertexes.insert(map.vertexes.end(), {{32, 0}, {32, 64}});
+    map.segs = {{4, 1, 0, 0}, {1, 2, 1, 0}, {2, 5, 2, 0}, {5, 3, 2, 0}, {3, 0, 3, 0}, {0, 4, 0, 0}};
+    map.subsectors = {{3, 0}, {3, 3}};
+    map.nodes = {{32, 0, 0, 64, {64, 0, 32, 64}, {64, 0, 0, 32}, 0x8000, 0x8001}};
+    return map;
+}
+
+enum class Tree { kClassic, kXnod, kGl };
+
+// The sound room with that tree; its GL form closes each half with a miniseg along the partition.
+Level SoundLevel(Tree tree) {
+    Level level = LoadLevelFromBytes(BuildWad(tree == Tree::kXnod ? BuildExtendedMapLumps(SplitRoom()) : BuildMapLumps(SplitRoom())));
+    if (tree != Tree::kGl) return level;
+    level.tree = TreeFormat::kXgln;
+    level.segs.insert(level.segs.begin() + 6, MapSeg{4, 5, kNoLinedef, 0});
+    level.segs.insert(level.segs.begin() + 3, MapSeg{5, 4, kNoLinedef, 0});
+    level.subsectors = {{0, 4}, {4, 4}};
+    return level;
+}
+
+// Drops seg k from the segs and from its subsector.
+void DropSeg(Level& level, int64_t k) {
+    level.segs.erase(level.segs.begin() + k);
+    for (MapSubsector& s : level.subsectors)
+        if (s.firstSeg > k)
+            --s.firstSeg;
+        else if (s.firstSeg + s.segCount > k)
+            --s.segCount;
+}
+
+std::string Faults(const TreeCheck& check) {
+    std::string text;
+    for (const TreeFault& f : check.faults) {
+        text += std::string(text.empty() ? "" : ", ") + kFaultKindNames[size_t(f.kind)];
+        for (auto [name, value] : {std::pair{" node ", f.node}, {" child ", f.child}, {" subsector ", f.subsector}, {" seg ", f.seg},
+                                   {" linedef ", f.linedef}, {" side ", f.side}})
+            if (value != kNotNamed) text += name + std::to_string(value);
+    }
+    return text;
+}
+
+struct CheckCommand {
+    std::string out;
+    int Run(const std::string& program, const std::string& arguments) {
+        std::string path = WriteTempFile("check-out", {});
+        int status = std::system((program + " " + arguments + " >'" + path + "' 2>/dev/null").c_str());
+        Bytes bytes = ReadFileBytes(path);
+        out.assign(bytes.begin(), bytes.end());
+        std::remove(path.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+}  // namespace
+
+// Each broken tree gives exactly its faults, each naming the node, child, subsector, seg or linedef side at fault.
+TEST(TreeCheck, BrokenTreesGiveTheirFaultsAndSoundOnesNone) {
+    const std::tuple<const char*, Tree, std::function<void(Level&)>, const char*> cases[] = {
+        {"sound", Tree::kClassic, [](Level&) {}, ""},
+        {"sound XNOD", Tree::kXnod, [](Level&) {}, ""},
+        {"sound GL", Tree::kGl, [](Level&) {}, ""},
+        {"box shrunk", Tree::kClassic, [](Level& l) { l.nodes[0].rightBox.left = 48; }, "box node 0 child 0 seg 0"},
+        {"children swapped with their boxes", Tree::kXnod,
+         [](Level& l) { std::swap(l.nodes[0].rightChild, l.nodes[0].leftChild), std::swap(l.nodes[0].rightBox, l.nodes[0].leftBox); },
+         "side node 0 child 0 seg 3, side node 0 child 1 seg 0"},
+        {"child past the end", Tree::kClassic, [](Level& l) { l.nodes[0].leftChild = kSubsectorChild | 2; },
+         "child-range node 0 child 1, unreached subsector 1"},
+        {"child back at the root", Tree::kGl, [](Level& l) { l.nodes[0].leftChild = 0; }, "cycle node 0 child 1, unreached subsector 1"},
+        {"seg off its line", Tree::kClassic, [](Level& l) { l.segVertexes.push_back({64, 5}), l.segs[0].endVertex = 6; },
+         "off-line seg 0 linedef 0"},
+        {"whole wall dropped", Tree::kClassic, [](Level& l) { DropSeg(l, 1); }, "uncovered linedef 1 side 0"},
+        {"GL ring left open", Tree::kGl, [](Level& l) { l.segs[3].endVertex = 1; }, "open-subsector subsector 0 seg 3"},
+        {"partition of no length", Tree::kXnod, [](Level& l) { l.nodes[0].dy = 0; }, "partition node 0"},
+        {"node reached by nothing", Tree::kClassic, [](Level& l) { l.nodes.push_back(l.nodes[0]); }, "unreached node 1"},
+        {"ten million segs", Tree::kXnod, [](Level& l) { l.subsectors[1].segCount = 10'000'000; }, "seg-range subsector 1"},
+        {"seg of no linedef outside GL", Tree::kClassic, [](Level& l) { l.segs[5].linedef = kNoLinedef; }, "seg-range seg 5"},
+        {"box shrunk over many segs", Tree::kClassic,
+         [](Level& l) {
+             std::vector<MapSeg> east(l.segs.begin(), l.segs.begin() + 3);
+             for (int copy = 0; copy < 40; ++copy) l.segs.insert(l.segs.begin() + 3, east.begin(), east.end());
+             l.subsectors = {{0, 123}, {123, 3}}, l.nodes[0].rightBox.left = 48;
+         },
+         "box node 0 child 0 seg 0"},
+    };
+    for (const auto& [name, tree, edit, faults] : cases) {
+        Level level = SoundLevel(tree);
+        edit(level);
+        TreeCheck check = CheckTree(level);
+        EXPECT_EQ(Faults(check), faults) << name;
+        EXPECT_EQ(std::tuple(check.figures.depth, check.figures.leastDepth, check.figures.minisegs), std::tuple(1, 1, tree == Tree::kGl ? 2 : 0))
+            << name;
+    }
+}
+
+// Thirty thousand nodes over the room, each along its south wall with the room on its right and subsector 1,
+// whose segs come under the first node only, on its left: sound, and as deep as it is long.
+TEST(TreeCheck, ChainsOfNodesAreWalkedWithoutRecursion) {
+    Level chain = SoundLevel(Tree::kXnod);
+    for (uint32_t n = 0; n < 30000; ++n) chain.nodes.push_back({0, 0, -64, 0, {64, 0, 0, 64}, {64, 0, 0, 32}, n, kSubsectorChild | 1});
+    chain.rootReference = 30000;
+    TreeCheck check = CheckTree(chain);
+    EXPECT_EQ(std::tuple(Faults(check), check.figures.depth), std::tuple("", 30001));
+}
+
+// Every map of the free level files: figures true to the level, and the faults of the few that have any.
+TEST(TreeCheck, EveryMapOfTheFreeLevelFiles) {
+    std::string faulty;
+    for (const char* file : {"freedoom1.wad", "freedoom2.wad", "freedm.wad"}) {
+        LevelFile levelFile{"/usr/share/games/doom/" + std::string(file), nullptr};
+        levelFile.image = std::make_shared<const WadImage>(*LoadWadImage(levelFile.path));
+        for (const std::string& map : ListMaps(*ReadLevelFileDirectory(levelFile))) {
+            Result<Level> level = LoadLevel(levelFile, map, MarkerSearch::kExactName, [](Stream, std::string_view) {});
+            ASSERT_TRUE(level) << file << " " << map;
+            TreeCheck check = CheckTree(*level);
+            const TreeFigures& f = check.figures;
+            auto n = [](const auto& records) { return int64_t(records.size()); };
+            EXPECT_EQ(std::tuple(f.vertexes, f.linedefs, f.sidedefs, f.sectors, f.nodes, f.subsectors, f.segs, f.things),
+                      std::tuple(n(level->vertexes), n(level->linedefs), n(level->sidedefs), n(level->sectors), n(level->nodes),
+                                 n(level->subsectors), n(level->segs), n(level->things)));
+            EXPECT_TRUE(f.depth >= f.leastDepth && f.leastDepth > 0 && f.splitSegs > 0 && f.width > 0) << file << " " << map;
+            if (!check.faults.empty()) faulty += std::string(file) + " " + map + ": " + Faults(check) + "\n";
+        }
+    }
+    // Classic partitions are whole units: a short one's direction drifts from the line it was cut along.
+    EXPECT_EQ(faulty, "freedoom2.wad MAP09: side node 714 child 1 seg 2075, side node 783 child 0 seg 2237\n");
+}
+
+// Exit codes 0, 1 and 2; faults as text; JSON lines with their keys, a map that cannot be read among them;
+// wadscope-render --check prints what wadscope-check prints.
+TEST(TreeCheck, TheProgramsReportAndExit) {
+    CheckCommand command;
+    const std::string freedoom1 = "--wad /usr/share/games/doom/freedoom1.wad";
+    EXPECT_EQ(command.Run(WADSCOPE_CHECK_EXE, freedoom1 + " --map e1m1"), 0);
+    const std::string e1m1 = command.out;
+    EXPECT_TRUE(e1m1.starts_with("E1M1: doom map, classic tree\n") && e1m1.ends_with("\n  ok\n")) << e1m1;
+    EXPECT_EQ(command.Run(WADSCOPE_RENDER_EXE, freedoom1 + " --map E1M1 --check --size 8x8 /dev/null"), 0);
+    EXPECT_EQ(command.out, e1m1);
+    EXPECT_EQ(command.Run(WADSCOPE_CHECK_EXE, freedoom1 + " --fit"), 2);
+    TestMap broken = SplitRoom(), deePBsp = SplitRoom();
+    broken.nodes[0].rightBox.left = 48, deePBsp.name = "MAP02";
+    std::vector<TestLump> lumps = BuildMapLumps(broken), unread = BuildMapLumps(deePBsp);
+    unread[7].data = {'x', 'N', 'd', '4', 0, 0, 0, 0};
+    lumps.insert(lumps.end(), unread.begin(), unread.end());
+    std::string path = WriteTempFile("broken.wad", BuildWad(lumps)), json = path + ".json";
+    EXPECT_EQ(command.Run(WADSCOPE_CHECK_EXE, "--wad " + path), 1);
+    EXPECT_NE(command.out.find("\n  box: node 0 child 0 seg 0: vertex (32, 0) lies 16 units outside the child's box\n\nMAP02: cannot"),
+              std::string::npos) << command.out;
+    EXPECT_EQ(command.Run(WADSCOPE_CHECK_EXE, "--wad " + path + " --json"), 1);
+    WriteFile(json, Bytes(command.out.begin(), command.out.end()));
+    EXPECT_EQ(command.Run("python3 -c 'import json, sys\nfor line in open(sys.argv[1]): print(*json.loads(line))'", json), 0);
+    EXPECT_EQ(command.out, "map format tree things vertexes linedefs sidedefs sectors nodes subsectors segs split_segs minisegs width "
+                           "height depth mean_depth least_depth fault_counts faults\nmap error\n");
+    std::remove(path.c_str()), std::remove(json.c_str());
+}

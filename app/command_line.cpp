@@ -148,6 +148,18 @@ std::string HelpText(Program program, const std::string& installedFontFolder) {
                    "and font.bmp in the working directory on E1M1, as always (with no font.bmp\n"
                    "there, the installed " + installedFontFolder + "/font.bmp).\n\n" + kSharedOptionsHelp + "\n" +
                    KeyList();
+        case Program::kCheck:
+            return std::string(kCheckUsage) + "\n\n" +
+                   "Checks the BSP tree of each map, the tree the viewer walks, and prints its\n"
+                   "figures, then ok or its faults (at most 20 of each kind listed).\n\n"
+                   "  --wad PATH        level file (default DOOM1.WAD in the working directory)\n"
+                   "  --map NAME|all    one map of the file, in any case, or every map (the default)\n"
+                   "  --json            one JSON object per map per line\n"
+                   "  --help            this text\n"
+                   "  --version         the program's name and version\n\n"
+                   "Faults: child-range, cycle, unreached, seg-range, box, side, off-line, partition,\n"
+                   "uncovered, open-subsector (see man wadscope-check). Exit code 0 when every map is\n"
+                   "sound, 1 when a map has a fault or cannot be read, 2 for bad arguments.\n";
         case Program::kRender: break;
     }
     std::string text = std::string(kRenderUsage) + "\n\n" +

@@ -47,6 +47,7 @@ void LoadShownMap(Session& session) {
     MarkerSearch search = FileMode(session) ? MarkerSearch::kExactName : MarkerSearch::kEntryNameWithin;
     Result<Level> level = LoadLevel(session.file, ShownMapName(session), search, session.messages);
     session.level = level ? std::move(*level) : Level{};
+    session.treeCheck.reset();
     session.levelProblem = level ? std::nullopt : std::optional<Problem>(level.problem());
 }
 
@@ -240,8 +241,9 @@ bool ComposeFrame(Session& session) {
     FormatStatusLine(statusLine, view.maxDepth, view.maxDraw, view.playerX, view.playerY);
     TakePlayerStart(session.level, view);
     WalkTrace trace;
+    if (view.overlay == Overlay::kTree && !session.treeCheck) session.treeCheck = CheckTree(session.level);
     FrameReport report = RenderFrame(session.framebuffer.canvas(), session.level, view, *session.font, statusLine,
-                                     session.tracePath ? &trace : nullptr);
+                                     session.tracePath ? &trace : nullptr, session.treeCheck ? &*session.treeCheck : nullptr);
     for (int32_t k = 0; k < report.failures; ++k) session.messages(Stream::kOutput, "Fail\r\n");
     if (session.tracePath) {
         std::string text = TraceLines(trace);

@@ -13,6 +13,7 @@
 #include "draw/framebuffer.h"
 #include "render/view.h"
 #include "wad/level.h"
+#include "wad/tree_check.h"
 #include "wad/messages.h"
 
 // WS_OVERLAPPEDWINDOW: the window's style at start, with caption and border.
@@ -81,6 +82,7 @@ struct Session {
     int32_t mapIndex = 0;               // a table row, or an index into fileMaps
     Level level;
     std::optional<Problem> levelProblem;  // why the map shown did not load (the level is empty then)
+    std::optional<TreeCheck> treeCheck;   // the level's, made when the tree overlay first shows it
     View view;
     std::shared_ptr<const FontImage> font = std::make_shared<const FontImage>();
     Framebuffer framebuffer;

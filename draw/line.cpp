@@ -1,7 +1,9 @@
 #include "draw/line.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <tuple>
 #include <utility>
 
 #include "draw/truncate.h"
@@ -78,6 +80,28 @@ void DrawLine(uint32_t* pixels, int32_t width, int32_t height, int32_t x0, int32
         StepAlongLine(pixels, width, height, -dy, 1.0f / slope, x1, y1, colour, false);
     } else {
         StepAlongLine(pixels, width, height, dx, slope, y0, x0, colour, true);
+    }
+}
+
+void DrawDashedLine(const Canvas& canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t dash, uint32_t colour) {
+    if (canvas.width <= 0 || canvas.height <= 0 || dash <= 0) return;
+    double dx = double(x1) - x0, dy = double(y1) - y0, length = std::max(std::abs(dx), std::abs(dy));
+    // The stretch [from, to] of the line, in pixels along it, that lies inside the buffer.
+    double from = 0, to = length;
+    for (auto [origin, delta, size] : {std::tuple{double(x0), dx, canvas.width}, {double(y0), dy, canvas.height}}) {
+        if (delta == 0) {
+            if (origin < 0 || origin > size - 1) return;
+            continue;
+        }
+        double a = (0 - origin) / delta * length, b = (size - 1 - origin) / delta * length;
+        from = std::max(from, std::min(a, b)), to = std::min(to, std::max(a, b));
+    }
+    if (length == 0 || from > to) return;
+    auto at = [&](double along, int32_t origin, double delta) { return TruncToInt32(origin + delta * (along / length)); };
+    for (double first = std::floor(from / (2.0 * dash)) * (2.0 * dash); first <= to; first += 2.0 * dash) {
+        double last = std::min(first + dash, length);
+        DrawLine(canvas.pixels, canvas.width, canvas.height, at(first, x0, dx), at(first, y0, dy), at(last, x0, dx), at(last, y0, dy),
+                 colour);
     }
 }
 

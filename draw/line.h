@@ -31,5 +31,9 @@ void ForEachVerticalRun(int32_t x, int32_t top, int32_t bottom, int32_t width, R
         run(x, first, std::min(first + (kVerticalRunRows - 1), bottom));
 }
 
+// The line from (x0, y0) to (x1, y1) in dashes of `dash` pixels along its longer
+// axis with gaps as long, each dash a DrawLine; only the dashes that reach the buffer are drawn.
+void DrawDashedLine(const Canvas& canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t dash, uint32_t colour);
+
 // Outline of a box: top, bottom, left, right edge, in that order.
 void DrawRect(const Canvas& canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour);

@@ -16,6 +16,7 @@ namespace {
 constexpr uint32_t kLastAccepted = 0xFFC800, kFarSkipped = 0xFF8C00, kDepthCut = 0x963CC8, kViewDirection = 0x0000FF;
 constexpr uint32_t kPartition = 0x00AA00, kRightBox = 0xDC0000, kLeftBox = 0x0000DC;
 constexpr uint32_t kRightSegs = 0xF09696, kLeftSegs = 0x9696F0, kSelectedSubsector = 0xFFC800;
+constexpr int32_t kPartitionDash = 6;  // pixels: a faulty node's partition
 
 template <typename Records>
 bool InRange(int64_t index, const Records& records) {
@@ -186,8 +187,8 @@ std::vector<uint32_t> SubsectorsUnder(const Level& level, uint32_t reference, st
     return found;
 }
 
-// The partition line across the union of the node's two child boxes.
-void Partition(const Canvas& canvas, const View& view, const MapNode& node) {
+// The partition line across the union of the node's two child boxes, dashed for a node with faults.
+void Partition(const Canvas& canvas, const View& view, const MapNode& node, bool dashed) {
     Bounds r = BoundsOf(node.rightBox), l = BoundsOf(node.leftBox);
     Bounds u{std::min(r.left, l.left), std::max(r.right, l.right), std::min(r.bottom, l.bottom), std::max(r.top, l.top)};
     double from = -INFINITY, to = INFINITY;  // the stretch of x + t dx, y + t dy inside the box
@@ -200,11 +201,33 @@ void Partition(const Canvas& canvas, const View& view, const MapNode& node) {
         from = std::max(from, std::min(a, b)), to = std::min(to, std::max(a, b));
     }
     if (!(from <= to) || std::isinf(from)) return;  // misses the box, or a partition of no length
-    MapLine(canvas, view, node.x + from * node.dx, node.y + from * node.dy, node.x + to * node.dx, node.y + to * node.dy,
-            kPartition);
+    double x0 = node.x + from * node.dx, y0 = node.y + from * node.dy, x1 = node.x + to * node.dx, y1 = node.y + to * node.dy;
+    if (dashed)
+        DrawDashedLine(canvas, ScreenX(view, x0), ScreenY(view, y0), ScreenX(view, x1), ScreenY(view, y1), kPartitionDash, kPartition);
+    else
+        MapLine(canvas, view, x0, y0, x1, y1, kPartition);
 }
 
-void DrawTreeOverlay(const Canvas& canvas, const Level& level, const View& view, const FontImage& font) {
+// The fault in a few words: "side fault (child 0, seg 2237, 7.603 units across)".
+std::string FaultWords(const TreeFault& fault) {
+    char distance[32];
+    std::snprintf(distance, sizeof distance, "%.3f", fault.distance);
+    std::string child = "child " + std::to_string(fault.child), seg = "seg " + std::to_string(fault.seg);
+    std::string what;
+    switch (fault.kind) {
+        case FaultKind::kChildRange: what = child + " names nothing"; break;
+        case FaultKind::kCycle: what = child + " reaches node " + std::to_string(fault.reference) + " again"; break;
+        case FaultKind::kBox: what = child + ", " + seg + ", " + distance + " units outside the box"; break;
+        case FaultKind::kSide: what = child + ", " + seg + ", " + distance + " units across"; break;
+        case FaultKind::kPartition: what = "no length"; break;
+        default: what = "the walk never reaches it"; break;  // unreached: the only other kind that names a node
+    }
+    return std::string(kFaultKindNames[size_t(fault.kind)]) + " fault (" + what + ")";
+}
+
+bool HasFaults(const TreeCheck* check, int64_t node) { return check && FaultsOfNode(*check, node); }
+
+void DrawTreeOverlay(const Canvas& canvas, const Level& level, const View& view, const FontImage& font, const TreeCheck* check) {
     TreeSelected selected = ResolveTreeSelection(level, view.treeSelection);
     if (!Names(level, selected.reference)) return SecondStatusLine(canvas, font, "No tree");
     if (!IsSubsector(selected.reference)) {
@@ -214,12 +237,12 @@ void DrawTreeOverlay(const Canvas& canvas, const Level& level, const View& view,
         for (auto [child, colour] : {std::pair{node.rightChild, kRightSegs}, {node.leftChild, kLeftSegs}})
             for (uint32_t subsector : SubsectorsUnder(level, child, entered)) MapSubsectorLines(canvas, view, level, subsector, colour);
         MapBox(canvas, view, node.rightBox, kRightBox), MapBox(canvas, view, node.leftBox, kLeftBox);
-        Partition(canvas, view, node);
+        Partition(canvas, view, node, HasFaults(check, selected.reference));
     } else {
-        if (selected.parent >= 0) Partition(canvas, view, level.nodes[size_t(selected.parent)]);
+        if (selected.parent >= 0) Partition(canvas, view, level.nodes[size_t(selected.parent)], HasFaults(check, selected.parent));
         MapSubsectorLines(canvas, view, level, IndexOf(selected.reference), kSelectedSubsector);
     }
-    SecondStatusLine(canvas, font, TreeStatus(level, selected));
+    SecondStatusLine(canvas, font, TreeStatus(level, selected, check));
 }
 
 }  // namespace
@@ -253,7 +276,7 @@ TreeSelected ResolveTreeSelection(const Level& level, const std::vector<uint32_t
     return selected;
 }
 
-std::string TreeStatus(const Level& level, const TreeSelected& selected) {
+std::string TreeStatus(const Level& level, const TreeSelected& selected, const TreeCheck* check) {
     if (!Names(level, selected.reference)) return "No tree";
     if (IsSubsector(selected.reference)) {
         uint32_t index = IndexOf(selected.reference);
@@ -275,7 +298,10 @@ std::string TreeStatus(const Level& level, const TreeSelected& selected) {
         entered[selected.reference] = 1;
         return "node " + std::to_string(child) + " (" + std::to_string(SubsectorsUnder(level, child, entered).size()) + " subsectors)";
     };
-    return "Node " + std::to_string(selected.reference) + " depth " + std::to_string(selected.depth) + ": right " +
+    std::string faults;
+    if (const NodeFaults* found = check ? FaultsOfNode(*check, selected.reference) : nullptr)
+        faults = FaultWords(found->first) + (found->count > 1 ? " and " + std::to_string(found->count - 1) + " more" : "") + "; ";
+    return "Node " + std::to_string(selected.reference) + " depth " + std::to_string(selected.depth) + ": " + faults + "right " +
            describe(node.rightChild) + ", left " + describe(node.leftChild);
 }
 
@@ -295,8 +321,8 @@ std::vector<uint32_t> TreePathTo(const Level& level, int32_t mapX, int32_t mapY)
 }
 
 void DrawOverlay(const Canvas& canvas, const Level& level, const View& view, const WalkTrace& trace,
-                 const FontImage& font, bool plainWalls) {
+                 const FontImage& font, const TreeCheck* check, bool plainWalls) {
     if (canvas.width <= 0 || canvas.height <= 0) return;
     if (view.overlay == Overlay::kWalk) DrawWalkOverlay(canvas, level, view, trace, font, plainWalls);
-    if (view.overlay == Overlay::kTree) DrawTreeOverlay(canvas, level, view, font);
+    if (view.overlay == Overlay::kTree) DrawTreeOverlay(canvas, level, view, font, check);
 }

@@ -13,11 +13,13 @@
 #include "render/view.h"
 #include "render/walk_trace.h"
 #include "wad/level.h"
+#include "wad/tree_check.h"
 
-// The overlay view.overlay names, from the frame's walk. With plainWalls the wall
-// view's lines are drawn one DrawLine each, in order: the pixels are the same.
+// The overlay view.overlay names, from the frame's walk; the tree overlay marks the
+// faults of the check, when given. With plainWalls the wall view's lines are drawn
+// one DrawLine each, in order: the pixels are the same.
 void DrawOverlay(const Canvas& canvas, const Level& level, const View& view, const WalkTrace& trace,
-                 const FontImage& font, bool plainWalls = false);
+                 const FontImage& font, const TreeCheck* check = nullptr, bool plainWalls = false);
 
 // The colour of the k-th accepted subsector of n, k from 1: each channel
 // round(near + (far - near) * t), t = (k - 1) / (n - 1) (0 when n = 1), from
@@ -37,8 +39,9 @@ struct TreeSelected {
 TreeSelected ResolveTreeSelection(const Level& level, const std::vector<uint32_t>& path);
 
 // "Node 412 depth 0: right node 200 (96 subsectors), left node 411 (120 subsectors)", or
-// "Subsector 37: 4 segs, sector 12".
-std::string TreeStatus(const Level& level, const TreeSelected& selected);
+// "Subsector 37: 4 segs, sector 12". A node with faults has its first named after
+// the depth: "Node 783 depth 9: side fault (child 0, seg 2237, 7.603 units across); right ...".
+std::string TreeStatus(const Level& level, const TreeSelected& selected, const TreeCheck* check = nullptr);
 
 // The path from the root's child on to the subsector the tree leads a point in map units to.
 std::vector<uint32_t> TreePathTo(const Level& level, int32_t mapX, int32_t mapY);

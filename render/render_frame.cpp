@@ -106,7 +106,7 @@ void DrawThingMarker(const Canvas& canvas, int32_t type, float sx, float sy) {
 }
 
 FrameReport RenderFrame(const Canvas& canvas, const Level& level, const View& view, const FontImage& font,
-                        const StatusLine& statusLine, WalkTrace* trace) {
+                        const StatusLine& statusLine, WalkTrace* trace, const TreeCheck* check) {
     if (canvas.width > 0 && canvas.height > 0)
         std::memset(canvas.pixels, 0xFF, size_t(canvas.width) * size_t(canvas.height) * 4);
     DrawStatusText(canvas, font, statusLine);
@@ -127,6 +127,6 @@ FrameReport RenderFrame(const Canvas& canvas, const Level& level, const View& vi
         DrawWallColumns(canvas, columns);  // before the viewpoint marker, which may cover them
     }
     DrawBox(canvas, view.playerX, view.playerY, 6, 6, kBlue);
-    if (view.overlay != Overlay::kOff) DrawOverlay(canvas, level, view, walk.trace ? *walk.trace : overlayTrace, font);
+    if (view.overlay != Overlay::kOff) DrawOverlay(canvas, level, view, walk.trace ? *walk.trace : overlayTrace, font, check);
     return {walk.failures};
 }

@@ -9,6 +9,7 @@
 #include "render/view.h"
 #include "render/walk_trace.h"
 #include "wad/level.h"
+#include "wad/tree_check.h"
 
 // What a frame met that its viewer reports.
 struct FrameReport {
@@ -18,8 +19,9 @@ struct FrameReport {
 // Draws the frame, and over it the overlay the view asks for; reads the level and
 // the view, writes only pixels and, when given, the walk's steps. The status text
 // is given, since the frame that takes the player start shows the viewpoint as it was.
+// The tree overlay marks the faults of the level's check, when given.
 FrameReport RenderFrame(const Canvas& canvas, const Level& level, const View& view, const FontImage& font,
-                        const StatusLine& statusLine, WalkTrace* trace = nullptr);
+                        const StatusLine& statusLine, WalkTrace* trace = nullptr, const TreeCheck* check = nullptr);
 
 // While view.playerStartPending: the first thing of type 1 moves the viewpoint
 // onto its place on the overhead map and turns it to its angle, once.

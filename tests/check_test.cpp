@@ -3,8 +3,11 @@
 #include <sys/wait.h>
 
 #include <functional>
+#include <map>
 
 #include "app/check_report.h"
+#include "render/overlay.h"
+#include "render/render_frame.h"
 #include "test_support.h"
 
 namespace {
@@ -101,8 +104,33 @@ TEST(TreeCheck, BrokenTreesGiveTheirFaultsAndSoundOnesNone) {
         edit(level);
         TreeCheck check = CheckTree(level);
         EXPECT_EQ(Faults(check), faults) << name;
+        std::map<int64_t, int64_t> named, marked;  // per node: the faults naming it, and as the tree overlay finds them
+        for (const TreeFault& f : check.faults) named[f.node] += f.node != kNotNamed;
+        for (const TreeFault& f : check.faults) marked[f.node] = FaultsOfNode(check, f.node) ? FaultsOfNode(check, f.node)->count : 0;
+        EXPECT_EQ(marked, named) << name;
         EXPECT_EQ(std::tuple(check.figures.depth, check.figures.leastDepth, check.figures.minisegs), std::tuple(1, 1, tree == Tree::kGl ? 2 : 0))
             << name;
+    }
+}
+
+// The tree overlay dashes a faulty node's partition and names its first fault; a sound node is drawn as without a check.
+TEST(TreeCheck, TheTreeOverlayMarksAFaultyNode) {
+    View view{.scale = 20, .maxDepth = 0, .overlay = Overlay::kTree};
+    for (bool swapped : {false, true}) {
+        Level level = SoundLevel(Tree::kClassic);
+        if (swapped) std::swap(level.nodes[0].rightChild, level.nodes[0].leftChild), std::swap(level.nodes[0].rightBox, level.nodes[0].leftBox);
+        TreeCheck check = CheckTree(level);
+        TestPicture plain(200, 150), marked(200, 150);
+        RenderFrame(plain.framebuffer, level, view, FontImage{}, StatusLine{});
+        RenderFrame(marked.framebuffer, level, view, FontImage{}, StatusLine{}, nullptr, &check);
+        View far = view;  // the partition's ends saturate far off the picture, and only what lies in it is dashed
+        far.scale = 3e9f, far.offsetX = -32;
+        RenderFrame(TestPicture(200, 150).framebuffer, level, far, FontImage{}, StatusLine{}, nullptr, &check);
+        std::string status = TreeStatus(level, ResolveTreeSelection(level, {}), &check);
+        EXPECT_EQ(std::tuple(plain == marked, marked.Count(0x00AA00) < plain.Count(0x00AA00) - 20, status),
+                  std::tuple(!swapped, swapped, std::string("Node 0 depth 0: ") +
+                                                    (swapped ? "side fault (child 0, seg 3, 32.000 units across) and 1 more; right subsector 1, left subsector 0"
+                                                             : "right subsector 0, left subsector 1")));
     }
 }
 

@@ -189,7 +189,7 @@ TEST(FastPath, WalkOverlayWallsMatchThePlainLines) {
             view.overlay = Overlay::kOff;
             RenderFrame(plain.framebuffer, level, view, FontImage{}, StatusLine{}, &trace);
             view.overlay = Overlay::kWalk;
-            DrawOverlay(plain.framebuffer, level, view, trace, FontImage{}, true);
+            DrawOverlay(plain.framebuffer, level, view, trace, FontImage{}, nullptr, true);
             ASSERT_EQ(FirstDifference(fast, plain), "same") << width << "x" << height << " mode " << mode;
         }
 }

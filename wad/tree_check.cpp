@@ -13,13 +13,20 @@ bool Names(int64_t index, const Records& records) {
 
 bool SamePoint(const MapVertex& a, const MapVertex& b) { return a.x == b.x && a.y == b.y; }
 
-// Counts every fault and keeps the first kListedFaultsPerKind of each kind.
+// Counts every fault and keeps the first kListedFaultsPerKind of each kind, and each node's first.
 struct FaultList {
+    explicit FaultList(size_t nodeCount) : slotOfNode(nodeCount, -1) {}
     std::array<int64_t, kFaultKindCount> counts{};
     std::array<std::vector<TreeFault>, kFaultKindCount> listed;
+    std::vector<int64_t> slotOfNode;  // where in nodeFaults the node's faults are counted
+    std::vector<NodeFaults> nodeFaults;
     void Add(const TreeFault& fault) {
         size_t kind = size_t(fault.kind);
         if (counts[kind]++ < kListedFaultsPerKind) listed[kind].push_back(fault);
+        if (!Names(fault.node, slotOfNode)) return;
+        int64_t& slot = slotOfNode[size_t(fault.node)];
+        if (slot < 0) slot = int64_t(nodeFaults.size()), nodeFaults.push_back({fault, 0});
+        ++nodeFaults[size_t(slot)].count;
     }
 };
 
@@ -417,7 +424,7 @@ TreeCheck CheckTree(const Level& level) {
     check.format = level.format, check.tree = level.tree, check.figures = CountFigures(level);
     if (level.tree == TreeFormat::kNone) return check;
     bool gl = IsGlTree(level.tree);
-    FaultList faults;
+    FaultList faults(level.nodes.size());
     CheckChildren(level, faults);
     Walk walk = WalkTree(level, faults);
     CheckReached(level, walk, faults, check.figures);
@@ -427,7 +434,16 @@ TreeCheck CheckTree(const Level& level) {
     CheckCoverage(level, faults);
     check.faultCounts = faults.counts;
     for (const std::vector<TreeFault>& listed : faults.listed) check.faults.insert(check.faults.end(), listed.begin(), listed.end());
+    check.nodeFaults = std::move(faults.nodeFaults);
+    std::sort(check.nodeFaults.begin(), check.nodeFaults.end(),
+              [](const NodeFaults& a, const NodeFaults& b) { return a.first.node < b.first.node; });
     return check;
+}
+
+const NodeFaults* FaultsOfNode(const TreeCheck& check, int64_t node) {
+    auto found = std::lower_bound(check.nodeFaults.begin(), check.nodeFaults.end(), node,
+                                  [](const NodeFaults& faults, int64_t n) { return faults.first.node < n; });
+    return found != check.nodeFaults.end() && found->first.node == node ? &*found : nullptr;
 }
 
 const char* MapFormatName(MapFormat format) {

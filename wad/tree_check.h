@@ -59,12 +59,19 @@ struct TreeFigures {
     int64_t leastDepth = 0;        // ceil(log2(subsectors))
 };
 
+// A node that faults name: the first of them and how many there are.
+struct NodeFaults {
+    TreeFault first;
+    int64_t count = 0;
+};
+
 struct TreeCheck {
     MapFormat format = MapFormat::kDoom;
     TreeFormat tree = TreeFormat::kNone;
     TreeFigures figures;
     std::array<int64_t, kFaultKindCount> faultCounts{};
     std::vector<TreeFault> faults;  // kind by kind, at most kListedFaultsPerKind of each
+    std::vector<NodeFaults> nodeFaults;  // every node a fault names, in node order
 };
 
 // Walks the tree from its root as the viewer does (right child first, each
@@ -74,6 +81,9 @@ struct TreeCheck {
 // linear in the tree's size, and for the box and side checks in each
 // subsector's segs (or their hull's corners) times its depth.
 TreeCheck CheckTree(const Level& level);
+
+// The faults of a node, or null when none names it.
+const NodeFaults* FaultsOfNode(const TreeCheck& check, int64_t node);
 
 // Whether the format holds GL segs, whose minisegs name no linedef.
 bool IsGlTree(TreeFormat tree);

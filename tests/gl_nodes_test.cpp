@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <array>
-#include <filesystem>
 #include <sstream>
 
 #include "test_support.h"
@@ -35,17 +34,6 @@ Bytes Compressed(const Bytes& data) {
     uLongf length = compressBound(uLong(data.size()));
     Bytes stream(length);
     return compress(stream.data(), &length, data.data(), uLong(data.size())), stream.resize(length), stream;
-}
-
-// The first lump of that name from the map E1M1 on in the file.
-Bytes LumpOfE1M1(const std::string& path, const char* name) {
-    Result<WadSource> source = OpenLevelFile({path, nullptr});
-    WadDirectory directory = std::move(*ReadWadDirectory(*source));
-    Bytes bytes;
-    for (int32_t k = FindMapEntry(directory, "E1M1").value_or(INT32_MAX); k < LumpCount(directory); ++k)
-        if (LumpEntry lump = LumpAt(directory, k); std::string(lump.name) == name)
-            return bytes.resize(lump.size), ReadWadBytes(*source, lump.filePos, lump.size, bytes.data()), bytes;
-    return bytes;
 }
 
 }  // namespace
@@ -98,37 +86,4 @@ TEST(GlNodes, EveryFormReadsAsTheClassicTreeAndBrokenDataIsOneLine) {
                              std::array{"GL_VERT", "GL_SEGS", "GL_SSECT", "GL_NODES"}[k] + (" not whole " + std::to_string(sizes[k])) + "-byte records"});
     }
     for (const auto& [name, lumps, expected] : cases) EXPECT_EQ(ReadTree(lumps, {{0, 0}, {64, 0}}), expected) << name;
-}
-
-// Freedoom's E1M1 with GL nodes from both tools: each tree reads whole with its subsectors' segs one after another,
-// each ring closed, each seg's vertexes and linedef there (or a miniseg). zdbsp's GL_ lumps, XGLN and ZGLN hold one
-// tree, and so do glbsp's versions 2 and 5.
-TEST(GlNodes, TreesTheToolsBuildReadWholeWithClosedRings) {
-    std::vector<TestLump> e1m1 = {{"E1M1", {}}};
-    for (const char* name : {"THINGS", "LINEDEFS", "SIDEDEFS", "VERTEXES", "SECTORS"}) e1m1.push_back({name, LumpOfE1M1(FreedoomPath(), name)});
-    const std::string input = WriteTempFile("e1m1.wad", BuildWad(e1m1)), output = WriteTempFile("gl.wad", {});
-    using enum TreeFormat;
-    std::vector<std::string> trees;
-    for (auto [command, format] : {std::pair{"zdbsp -t -x", kGlV2}, {"zdbsp -t -x -X", kXgln}, {"zdbsp -t -x -z", kZgln}, {"glbsp -v2", kGlV2}, {"glbsp -v5", kGlV5}}) {
-        std::string line = std::string(command) + " '" + input + "' -o '" + output + "' >/dev/null 2>&1";
-        ASSERT_EQ(std::system(line.c_str()), 0) << line << ": install Debian's zdbsp and glbsp packages";
-        Level map = LoadLevelFromBytes(ReadFileBytes(output)), level;
-        std::vector<Bytes> lumps = {LumpOfE1M1(output, "SSECTORS")};
-        if (format == kGlV2 || format == kGlV5)
-            lumps = {LumpOfE1M1(output, "GL_VERT"), LumpOfE1M1(output, "GL_SEGS"), LumpOfE1M1(output, "GL_SSECT"), LumpOfE1M1(output, "GL_NODES")};
-        const std::string tree = ReadTree(lumps, map.vertexes, &level);
-        int64_t nextSeg = 0, minisegs = 0;
-        for (const MapSubsector& s : level.subsectors)
-            for (int64_t k = 0; k < s.segCount; ++k, ++nextSeg) {
-                const MapSeg &seg = level.segs.at(size_t(nextSeg)), &next = level.segs.at(size_t(s.firstSeg + (k + 1) % s.segCount));
-                ASSERT_TRUE(s.firstSeg + k == nextSeg && seg.endVertex == next.startVertex && seg.startVertex < level.segVertexes.size() &&
-                            (seg.linedef < map.linedefs.size() || seg.linedef == kNoLinedef)) << command << ": seg " << nextSeg << " of " << tree.substr(0, 60);
-                minisegs += seg.linedef == kNoLinedef;
-            }
-        EXPECT_TRUE(level.tree == format && nextSeg == int64_t(level.segs.size()) && level.nodes.size() + 1 == level.subsectors.size() &&
-                    level.subsectors.size() > 400 && minisegs > 0) << command << ": " << minisegs << " minisegs, " << tree.substr(0, 60);
-        trees.push_back(tree.substr(tree.find(' ')));  // the tree without its format
-    }
-    EXPECT_TRUE(trees[0] == trees[1] && trees[1] == trees[2] && trees[3] == trees[4]);
-    std::filesystem::remove(input), std::filesystem::remove(output);
 }

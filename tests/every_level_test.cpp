@@ -1,11 +1,10 @@
-// Every map of the free level files, fitted views, and extended nodes built by zdbsp.
+// Every map of the free level files, and fitted views.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
 
 #include "app/session.h"
-#include "render/bsp_walk.h"
 #include "render/fitted_view.h"
 #include "render/map_to_screen.h"
 #include "test_support.h"
@@ -85,69 +84,4 @@ TEST(EveryLevel, EveryMapOfTheFreeLevelFilesLoadsFitsAndRenders) {
         }
     }
     EXPECT_EQ(maps, 36 + 32 + 32);
-}
-
-namespace {
-
-// Freedoom's second file with nodes built three times by zdbsp: classic, extended (-X), compressed (-z).
-struct ZdbspBuilds : testing::Test {
-    static std::string Build(const char* options, const char* name) {
-        std::string out = WriteTempFile(std::string("zdbsp-") + name + ".wad", {});
-        std::string command = std::string("zdbsp -t ") + options + " -o '" + out + "' '" + kDoomDir + "freedoom2.wad' >/dev/null 2>&1";
-        EXPECT_EQ(std::system(command.c_str()), 0) << command << ": install Debian's zdbsp package";
-        return out;
-    }
-    static void SetUpTestSuite() {
-        classic = Build("", "classic"), extended = Build("-X", "extended"), compressed = Build("-z", "compressed");
-    }
-    static void TearDownTestSuite() {
-        for (const std::string& path : {classic, extended, compressed}) std::filesystem::remove(path);
-    }
-    static inline std::string classic, extended, compressed;
-};
-
-// The walls of the segs with an end at a split vertex (index from `firstSplit` on) alone.
-std::vector<uint32_t> SplitWalls(const Shot& shot, size_t firstSplit) {
-    Level level = shot.session.level;
-    const View& view = shot.session.view;
-    for (MapSeg& seg : level.segs)
-        if (seg.startVertex < firstSplit && seg.endVertex < firstSplit) seg.linedef = UINT32_MAX;  // skipped
-    TestPicture walls(320, 200);
-    BspWalk walk(level, view, walls.framebuffer);
-    walk.viewMapX = ScreenToMapUnits(view.playerX, view.offsetX, view.scale);
-    walk.viewMapY = ScreenToMapUnits(view.playerY, view.offsetY, view.scale);
-    WalkBspNode(walk, level.rootReference, 0);
-    return walls.Pixels();
-}
-
-}  // namespace
-
-// The compressed build reads as the extended one. Against the classic build the tree has the same size and
-// only the split vertexes differ, by the rounding down to whole units that the classic records force:
-// so the overhead map is the same, and every pixel that differs lies on a wall with a split end.
-TEST_F(ZdbspBuilds, ExtendedNodesReadAsTheClassicTreeWithExactSplits) {
-    for (int32_t number = 1; number <= 32; ++number) {
-        std::string map = (number < 10 ? "MAP0" : "MAP") + std::to_string(number);
-        SCOPED_TRACE(map);
-        for (uint8_t solid : {0, 1}) {
-            Shot fromClassic(classic, map, solid), fromExtended(extended, map, solid), fromCompressed(compressed, map, solid);
-            const Level &c = fromClassic.session.level, &x = fromExtended.session.level;
-            ASSERT_FALSE(fromClassic.session.levelProblem || fromExtended.session.levelProblem || fromCompressed.session.levelProblem);
-            EXPECT_EQ(fromClassic.printed + fromExtended.printed + fromCompressed.printed, "");
-            EXPECT_TRUE(fromExtended.pixels == fromCompressed.pixels);
-            ASSERT_EQ(std::tuple(c.segs.size(), c.subsectors.size(), c.nodes.size(), c.segVertexes.size()),
-                      std::tuple(x.segs.size(), x.subsectors.size(), x.nodes.size(), x.segVertexes.size()));
-            size_t firstSplit = x.vertexes.size();  // the classic build appends its splits to VERTEXES
-            for (size_t k = 0; k < c.segVertexes.size(); ++k) {
-                // Float precision, at which the walls are drawn.
-                float dx = float(x.segVertexes[k].x) - float(c.segVertexes[k].x), dy = float(x.segVertexes[k].y) - float(c.segVertexes[k].y);
-                ASSERT_TRUE(k < firstSplit ? dx == 0 && dy == 0 : dx >= 0 && dx <= 1 && dy >= 0 && dy <= 1) << "vertex " << k;
-            }
-            const std::vector<uint32_t>& classicPixels = fromClassic.pixels;
-            const std::vector<uint32_t>& extendedPixels = fromExtended.pixels;
-            std::vector<uint32_t> classicSplits = SplitWalls(fromClassic, firstSplit), extendedSplits = SplitWalls(fromExtended, firstSplit);
-            for (size_t p = 0; p < classicPixels.size(); ++p)
-                ASSERT_TRUE(classicPixels[p] == extendedPixels[p] || classicSplits[p] == 0 || extendedSplits[p] == 0) << "pixel " << p;
-        }
-    }
 }

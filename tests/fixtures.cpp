@@ -126,7 +126,8 @@ FormatFixtures::FormatFixtures(const std::string& folder) : folder(folder) {
         WriteFile(Path(name), BuildWad(*lumps));
     // glbsp adds GL nodes to the classic ones, so it starts from the maps without them.
     const std::pair<const char*, const char*> builds[] = {
-        {"zdbsp", "doom.wad"},       {"zdbsp -x", "doom.wad"},       {"zdbsp -x -X", "doom.wad"},
+        {"zdbsp", "doom.wad"},       {"zdbsp -X", "doom.wad"},       {"zdbsp -z", "doom.wad"},
+        {"zdbsp -x", "doom.wad"},    {"zdbsp -x -X", "doom.wad"},
         {"zdbsp -x -z", "doom.wad"}, {"glbsp -xn -v2", "bare.wad"},  {"glbsp -xn -v5", "bare.wad"},
         {"zdbsp -x -X", "hexen.wad"}, {"zdbsp", "udmf.wad"},         {"zdbsp -z", "udmf.wad"}};
     for (auto [builder, source] : builds) {

@@ -61,6 +61,7 @@ TEST_F(Formats, EveryFixtureLoadsWithItsFormatAndTree) {
     const std::tuple<const char*, F, T> cases[] = {
         {"doom.wad", F::kDoom, T::kClassic},          {"hexen.wad", F::kHexen, T::kClassic},
         {"udmf.wad", F::kUdmf, T::kNone},             {"zdbsp_doom.wad", F::kDoom, T::kClassic},
+        {"zdbsp_-X_doom.wad", F::kDoom, T::kXnod},    {"zdbsp_-z_doom.wad", F::kDoom, T::kZnod},
         {"zdbsp_-x_doom.wad", F::kDoom, T::kGlV2},    {"zdbsp_-x_-X_doom.wad", F::kDoom, T::kXgln},
         {"zdbsp_-x_-z_doom.wad", F::kDoom, T::kZgln}, {"glbsp_-xn_-v2_bare.wad", F::kDoom, T::kGlV2},
         {"glbsp_-xn_-v5_bare.wad", F::kDoom, T::kGlV5}, {"zdbsp_-x_-X_hexen.wad", F::kHexen, T::kXgln},
@@ -92,11 +93,12 @@ TEST_F(Formats, ReencodedMapsDrawTheSameMap) {
     }
 }
 
-// A GL build draws its classic build's overhead map (glbsp's: the map it started from), and its walls differ
-// only on linedef sides that either tree splits: whose segs have an end past the map's own vertexes, which
-// zdbsp's GL-only build keeps alone.
+// An extended or GL build draws its classic build's overhead map (glbsp's: the map it started from), and its
+// walls differ only on linedef sides that either tree splits, where the classic records round the split points
+// to whole units: whose segs have an end past the map's own vertexes, which zdbsp's GL-only build keeps alone.
 TEST_F(Formats, GlBuildsDrawTheClassicBuildBarSplits) {
-    for (auto [file, classicFile] : {std::pair{"zdbsp_-x_doom.wad", "zdbsp_doom.wad"}, {"zdbsp_-x_-X_doom.wad", "zdbsp_doom.wad"},
+    for (auto [file, classicFile] : {std::pair{"zdbsp_-X_doom.wad", "zdbsp_doom.wad"}, {"zdbsp_-z_doom.wad", "zdbsp_doom.wad"},
+                                     {"zdbsp_-x_doom.wad", "zdbsp_doom.wad"}, {"zdbsp_-x_-X_doom.wad", "zdbsp_doom.wad"},
                                      {"zdbsp_-x_-z_doom.wad", "zdbsp_doom.wad"}, {"glbsp_-xn_-v2_bare.wad", "doom.wad"},
                                      {"glbsp_-xn_-v5_bare.wad", "doom.wad"}})
         for (const std::string& map : kFixtureMaps) {

@@ -123,14 +123,3 @@ TEST_F(Formats, UdmfAndBinaryMapsWithOneTreeDrawAlike) {
         for (uint8_t solid : {0, 1})
             EXPECT_TRUE(Frame(Load("zdbsp_udmf.wad", map), true, solid) == Frame(Load("xgln-of-udmf.wad", map), true, solid)) << map;
 }
-
-// wadscope-render draws every map of every fixture.
-TEST_F(Formats, EveryFixtureMapRenders) {
-    for (const std::string& name : fixtures->names) {
-        std::string command = "'" WADSCOPE_RENDER_EXE "' --font /dev/null --size 64x48 --map all --wad '" + fixtures->Path(name) +
-                              "' '" + fixtures->Path("shots") + "' >/dev/null 2>&1";
-        EXPECT_EQ(std::system(command.c_str()), 0) << name;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(fixtures->Path("shots")), {}), 3) << name;
-        std::filesystem::remove_all(fixtures->Path("shots"));
-    }
-}

@@ -130,6 +130,14 @@ TEST_F(BspWalkTest, WalkOrderFarSideRuleDepthTiesAndCycles) {
             EXPECT_TRUE(!step.isNode || ((step.depth == 0 || step.depth < depth) && (step.children == NodeChildren::kNone) == (step.depth + 1 >= depth) &&
                                          (step.children != NodeChildren::kNear || farSides != 1)));
     }
+    for (auto [farSides, depth, status] : {std::tuple{1, 3, "Walk: 2 drawn, 0 far sides skipped, 1 nodes cut by depth"},
+                                           {0, 100, "Walk: 1 drawn, 1 far sides skipped, 0 nodes cut by depth"}}) {
+        Load(ThreeNodes());
+        WalkTrace trace;
+        view.drawFarSides = uint8_t(farSides), view.maxDepth = depth;
+        RenderFrame(picture.framebuffer, level, view, FontImage{}, StatusLine{}, &trace);
+        EXPECT_EQ(WalkStatus(trace), status);
+    }
     const NodeBox box{10, 20, 40, 30};  // top 10, bottom 20, left 40, right 30: either order counts
     for (auto [x, y, in] : {std::tuple{35, 15, true}, {29, 9, true}, {40, 20, true}, {35 + 65536, 15 - 65536, true},
                             {28, 15, false}, {41, 15, false}, {35, 8, false}, {35, 21, false}})

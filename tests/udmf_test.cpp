@@ -36,7 +36,7 @@ TEST(TextMap, GrammarAndHostileText) {
     const std::string halfway = "vertex{y=0;x=1.00000000000000011102230246251565404236316680908203125" + std::string(800, '0');  // between two doubles, ties to even
     const std::string line1 = "TEXTMAP line 1: ";
     const std::pair<std::string, std::string> cases[] = {
-        {"namespace = \"zdoom\"; vertex { x = 1; y = -2.5; }", "v1,-2.5 "},
+        {"namespace = \"zdoom\"; vertex { x = 1; y = -2.5; }/**/", "v1,-2.5 "},
         {"VERTEX/*a\n*/{ X = 0x1f; // b\n Y = -010; }\tVertex{x=.5;y=1e3;} vertex{x=5.;y=-125E-3;}", "v31,-8 v0.5,1000 v5,-0.125 "},
         {"linedef { v1 = 0; v2 = 1; sidefront = 2; special = 80; arg0 = \"a\\\"b\\\\\"; blocking = true; } sector{} foo { x = \"\"; }",
          "l0,1,2,-1 S0,0 "},
@@ -59,6 +59,7 @@ TEST(TextMap, GrammarAndHostileText) {
         {"sidedef { sector = 2147483648; }", line1 + "sector of sidedef 0 is out of range"},
         {"sector { heightfloor = " + std::string(100000, '9') + "; }", line1 + "heightfloor of sector 0 is out of range"},
         {"thing { x = 1; y = 2; type = 3; angle = 3e9; }", line1 + "angle of thing 0 is out of range"},
+        {"sector { heightceiling = 2147483648.0; }", line1 + "heightceiling of sector 0 is out of range"},
         {"vertex { x = 1; y = true; }", line1 + "y of vertex 0 is not a number"},
         {"linedef { v1 = 0; v2 = 1; sidefront = 0; } linedef { v1 = 0; v2 = 1; }", "TEXTMAP linedef 1 has no sidefront"},
         {"a{x=0x;}", line1 + "malformed number"}, {"a{x=09;}", line1 + "malformed number"}, {"a{x=1e;}", line1 + "malformed number"},

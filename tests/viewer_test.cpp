@@ -1,8 +1,10 @@
 // The viewer's commands and start-up choices, and wadscope-render with its PNG files.
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <random>
@@ -10,6 +12,7 @@
 #include "app/headless/png_file.h"
 #include "app/key_table.h"
 #include "app/session.h"
+#include "render/overlay.h"
 #include "render/fitted_view.h"
 #include "test_support.h"
 
@@ -205,6 +208,35 @@ TEST_F(RenderCommandTest, TheOverlayOffChangesNoFrame) {
     ASSERT_EQ(Run(freedoom + "--map E1M1 plain.png"), 0);
     ASSERT_EQ(Run(freedoom + "--map E1M1 --keys 'Tab*3 R L U Home W Click:200,100' keys.png"), 0);
     EXPECT_TRUE(ReadFileBytes(dir + "plain.png") == ReadFileBytes(dir + "keys.png"));
+}
+
+// The walk's GIF: a frame per accepted subsector, each adding the next colour of the ramp, then the whole walk
+// held, which is the frame of the walk overlay.
+TEST_F(RenderCommandTest, TheWalkAnimationShowsTheWalkStepByStep) {
+    ASSERT_EQ(Run(freedoom + "--size 160x120 --keys F3*245 --overlay walk --walk-animation walk.gif final.png"), 0) << err;
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName((dir + "walk.gif").c_str(), &error);
+    ASSERT_TRUE(gif && DGifSlurp(gif) == GIF_OK);
+    std::vector<uint32_t> shown(160 * 120);
+    std::string delays;
+    for (int k = 0; k < gif->ImageCount; ++k) {  // each frame's rectangle over the one before
+        const SavedImage& frame = gif->SavedImages[k];
+        const GifImageDesc& d = frame.ImageDesc;
+        GraphicsControlBlock control;
+        DGifSavedExtensionToGCB(gif, k, &control);
+        delays += std::to_string(control.DelayTime) + " ";
+        for (int y = 0; y < d.Height; ++y)
+            for (int x = 0; x < d.Width; ++x) {
+                GifColorType c = (d.ColorMap ? d.ColorMap : gif->SColorMap)->Colors[frame.RasterBits[y * d.Width + x]];
+                shown[size_t((d.Top + y) * 160 + d.Left + x)] = uint32_t(c.Red) << 16 | c.Green << 8 | c.Blue;
+            }
+        for (int32_t step = k + 1; step <= 5; ++step)  // the newest shows (later walls cover earlier ones), none after it
+            EXPECT_EQ(std::count(shown.begin(), shown.end(), WalkColour(step, 5)) > 0, step == k + 1) << "frame " << k << ", subsector " << step;
+    }
+    int32_t width, height;
+    EXPECT_EQ(delays, "6 6 6 6 6 200 ");
+    EXPECT_TRUE(shown == ReadPng(dir + "final.png", width, height));
+    DGifCloseFile(gif, &error);
 }
 
 // --map all: every map of the file into the folder, each as a run of its own with the same options; a map

@@ -182,7 +182,7 @@ TEST(FastPath, WalkOverlayWallsMatchThePlainLines) {
                       .maxDraw = mode >> 2 ? 60 : INT32_MAX, .drawFarSides = mode >> 2 != 2,
                       .playerX = position(random), .playerY = position(random), .angle = angle(random),
                       .solidWalls = uint8_t(mode & 1), .halfDepthFactor = uint8_t(mode >> 1 & 1), .playerStartPending = 0,
-                      .overlay = Overlay::kWalk, .walkShown = mode >> 2 == 1 ? 40 : -1};
+                      .overlay = Overlay::kWalk, .walkShown = mode >> 2 == 1 ? 40 * (mode & 1) : -1};
             TestPicture fast(width, height), plain(width, height);
             WalkTrace trace;
             RenderFrame(fast.framebuffer, level, view, FontImage{}, StatusLine{});

@@ -1,6 +1,6 @@
 #!/bin/bash
 # usage: fuzz/run_fuzzers.sh BUILD_DIR SECONDS [TARGET...]   (BUILD_DIR: -DWADSCOPE_FUZZ=ON; default: all)
-# Each target for SECONDS on a scratch copy of its corpus (the committed one never grows). Nonzero on a
+# Each target for SECONDS on a scratch copy of its corpus (the committed one never grows), one a core. Nonzero on a
 # missing binary or any finding: crash, sanitizer error, leak, hang, out-of-memory (BUILD_DIR/fuzz-findings/TARGET/).
 set -uo pipefail
 (($# >= 2)) || { echo "usage: $0 BUILD_DIR SECONDS [TARGET...]" >&2; exit 2; }
@@ -16,22 +16,36 @@ declare -A max_len=([level_fuzzer]=16400 [gl_fuzzer]=8192 [textmap_fuzzer]=8192 
 declare -A timeout=([level_fuzzer]=30 [gl_fuzzer]=30 [textmap_fuzzer]=20 [font_fuzzer]=30 [keys_fuzzer]=20 [check_fuzzer]=30)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-final_stat() { sed -n "s/^stat::$1: *//p" "$scratch/log" | tail -1 | grep . || echo '?'; }
+final_stat() { sed -n "s/^stat::$2: *//p" "$scratch/$1.log" | tail -1 | grep . || echo '?'; }
 
-status=0
-for target in "$@"; do
-  findings=$build_dir/fuzz-findings/$target
+# One target on a scratch copy of its corpus; its lines go to standard output, the log's tail to standard error.
+run_one() {
+  local target=$1 findings=$build_dir/fuzz-findings/$1
   mkdir -p "$findings" "$scratch/$target"
   cp "$(dirname "$0")/corpus/$target/"* "$scratch/$target/" 2>/dev/null
   if "$build_dir/fuzz/$target" "$scratch/$target" -max_total_time="$seconds" -rss_limit_mb=2048 \
     -timeout="${timeout[$target]:-10}" -max_len="${max_len[$target]:-4096}" -print_final_stats=1 \
-    -artifact_prefix="$findings/" >"$scratch/log" 2>&1; then
-    echo "fuzz: $target: ok, $(final_stat number_of_executed_units) executions in $seconds s" \
-      "($(final_stat average_exec_per_sec)/s, slowest input $(final_stat slowest_unit_time_sec) s)"
+    -artifact_prefix="$findings/" >"$scratch/$target.log" 2>&1; then
+    echo "fuzz: $target: ok, $(final_stat "$target" number_of_executed_units) executions in $seconds s" \
+      "($(final_stat "$target" average_exec_per_sec)/s, slowest input $(final_stat "$target" slowest_unit_time_sec) s)"
   else
-    echo "fuzz: $target: FAILED (exit $?) after $(final_stat number_of_executed_units) runs; inputs in $findings"
-    tail -n 60 "$scratch/log" >&2
-    status=1
+    echo "fuzz: $target: FAILED (exit $?) after $(final_stat "$target" number_of_executed_units) runs; inputs in $findings"
+    tail -n 60 "$scratch/$target.log" >&2
+    return 1
   fi
+}
+
+# As many targets at a time as there are cores, each reported when it ends.
+status=0 running=()
+finish_oldest() {
+  wait "${running[0]}" || status=1
+  cat "$scratch/${running[1]}.out"
+  running=("${running[@]:2}")
+}
+for target in "$@"; do
+  run_one "$target" >"$scratch/$target.out" 2>&1 &
+  running+=($! "$target")
+  ((${#running[@]} / 2 < $(nproc))) || finish_oldest
 done
+while ((${#running[@]})); do finish_oldest; done
 exit $status

@@ -68,6 +68,7 @@ TEST(GlNodes, EveryFormReadsAsTheClassicTreeAndBrokenDataIsOneLine) {
          as(kGlV5, [](Level& l) { l.segs[0].endVertex = 2 + 0x7FFFFFFFu; })},
         {"v5 subsector of 4 billion segs from seg 65536", replaced(v5, 2, Poked(Poked(v5[2], 0, UINT32_MAX), 4, 65536)),
          as(kGlV5, [](Level& l) { l.subsectors[0] = {65536, UINT32_MAX}; })},
+        {"zdbsp's 20-byte segs", replaced(v5, 1, Bytes(v5[1].size() / 16 * 20, 0)), "GL_SEGS of 20-byte records, not version 5's 16"},
         {"version 1", replaced(v2, 0, Bytes(v2[0].begin() + 4, v2[0].end())), "GL nodes version 1 (no signature)"},
         {"version 3", replaced(v2, 1, Bytes{'g', 'N', 'd', '3'} + v2[1]), "GL nodes version 3 (gNd3)"},
         {"version 4", replaced(v2, 0, Poked(v2[0], 0, 0x34644E67)), "GL nodes version 4 (gNd4)"},

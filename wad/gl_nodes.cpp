@@ -71,6 +71,14 @@ Status ReadGlLumps(std::span<const uint8_t> vert, std::span<const uint8_t> segs,
                                     {ssect, "GL_SSECT", layout.subsectorSize}, {nodes, "GL_NODES", layout.nodeSize}})
         if (lump.size() % size != 0)
             return Unsupported(std::string(name) + " not whole " + std::to_string(size) + "-byte records");
+    // zdbsp -5 writes 20-byte segs and 40-byte nodes under this signature, whose lumps may be whole 16- and
+    // 32-byte records by chance: the segs the subsectors count tell the two apart.
+    if (v5) {
+        uint64_t counted = 0;
+        for (size_t at = 0; at < ssect.size(); at += layout.subsectorSize) counted += ReadUInt32(ssect.data() + at);
+        if (segs.size() / 20 == counted && segs.size() % 20 == 0 && counted * 16 != segs.size())
+            return Unsupported("GL_SEGS of 20-byte records, not version 5's 16");
+    }
 
     level.segVertexes.reserve(level.vertexes.size() + vert.size() / kVertexSize);
     level.segVertexes.assign(level.vertexes.begin(), level.vertexes.end());

@@ -1,8 +1,10 @@
-// Level file bytes through every lookup, the level load and whole frames. Input: 16 settings
-// bytes, read field by field below (two-byte fields are little-endian int16), then the level file.
+// Level file bytes in every format through every lookup, the level load, the tree check with its reports, and
+// whole frames. Input: 16 settings bytes, read field by field below (two-byte fields are little-endian int16),
+// then the level file.
 #include <cmath>
 #include <cstdlib>
 
+#include "app/check_report.h"
 #include "app/map_table.h"
 #include "render/render_frame.h"
 
@@ -48,11 +50,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The map: a table row, or with bit 6 one of the file's own maps by its exact name.
     const MessageSink ignore = [](Stream, std::string_view) {};
-    Result<Level> loaded = (settings[0] & 0x40) && !maps.empty()
-                               ? LoadLevel(levelFile, maps[(settings[0] & 15) % maps.size()], MarkerSearch::kExactName, ignore)
-                               : LoadLevel(levelFile, kMapTable[(settings[0] & 15) % kMapCount].name,
-                                           MarkerSearch::kEntryNameWithin, ignore);
+    const bool ownMap = (settings[0] & 0x40) && !maps.empty();
+    const std::string name = ownMap ? maps[(settings[0] & 15) % maps.size()] : kMapTable[(settings[0] & 15) % kMapCount].name;
+    Result<Level> loaded = LoadLevel(levelFile, name, ownMap ? MarkerSearch::kExactName : MarkerSearch::kEntryNameWithin, ignore);
     Level level = loaded ? std::move(*loaded) : Level{};
+    if (loaded) {
+        TreeCheck check = CheckTree(level);
+        CheckReportText(name, check), CheckReportJson(name, check);
+    } else {
+        UnreadableMapJson(name, loaded.problem());
+    }
 
     static const FontImage font;  // the status line is not under test here
     for (const auto& [width, height] : kFrameSizes) {

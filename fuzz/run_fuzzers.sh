@@ -7,13 +7,12 @@ set -uo pipefail
 build_dir=$(cd "$1" && pwd) || exit 2
 seconds=$2
 shift 2
-(($#)) || set -- level_fuzzer gl_fuzzer textmap_fuzzer font_fuzzer keys_fuzzer check_fuzzer
+(($#)) || set -- level_fuzzer font_fuzzer keys_fuzzer
 
-# Longest inputs: a 16 KiB level after its settings (the check's: without them), 8 KiB of GL nodes (a stream
-# may inflate to far more), a TEXTMAP of a few hundred records, a font file of a few KiB, the 512 keys the
-# keys target reads. A hang only far above the slowest real input (tens of ms), so that a busy machine reports none falsely.
-declare -A max_len=([level_fuzzer]=16400 [gl_fuzzer]=8192 [textmap_fuzzer]=8192 [font_fuzzer]=8192 [keys_fuzzer]=512 [check_fuzzer]=16384)
-declare -A timeout=([level_fuzzer]=30 [gl_fuzzer]=30 [textmap_fuzzer]=20 [font_fuzzer]=30 [keys_fuzzer]=20 [check_fuzzer]=30)
+# Longest inputs: a 16 KiB level after its settings (a compressed tree may inflate to far more), a font file of
+# a few KiB, the 512 keys the keys target reads. A hang only far above the slowest real input (tens of ms), so that a busy machine reports none falsely.
+declare -A max_len=([level_fuzzer]=16400 [font_fuzzer]=8192 [keys_fuzzer]=512)
+declare -A timeout=([level_fuzzer]=30 [font_fuzzer]=30 [keys_fuzzer]=20)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 final_stat() { sed -n "s/^stat::$2: *//p" "$scratch/$1.log" | tail -1 | grep . || echo '?'; }

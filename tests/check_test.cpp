@@ -1,4 +1,4 @@
-// The tree check: faults made in a sound tree, every map of the free level files, and wadscope-check itself.
+// The tree check: faults made in a sound tree, the tree overlay's marks, and wadscope-check itself.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -142,29 +142,6 @@ TEST(TreeCheck, ChainsOfNodesAreWalkedWithoutRecursion) {
     chain.rootReference = 30000;
     TreeCheck check = CheckTree(chain);
     EXPECT_EQ(std::tuple(Faults(check), check.figures.depth), std::tuple("", 30001));
-}
-
-// Every map of the free level files: figures true to the level, and the faults of the few that have any.
-TEST(TreeCheck, EveryMapOfTheFreeLevelFiles) {
-    std::string faulty;
-    for (const char* file : {"freedoom1.wad", "freedoom2.wad", "freedm.wad"}) {
-        LevelFile levelFile{"/usr/share/games/doom/" + std::string(file), nullptr};
-        levelFile.image = std::make_shared<const WadImage>(*LoadWadImage(levelFile.path));
-        for (const std::string& map : ListMaps(*ReadLevelFileDirectory(levelFile))) {
-            Result<Level> level = LoadLevel(levelFile, map, MarkerSearch::kExactName, [](Stream, std::string_view) {});
-            ASSERT_TRUE(level) << file << " " << map;
-            TreeCheck check = CheckTree(*level);
-            const TreeFigures& f = check.figures;
-            auto n = [](const auto& records) { return int64_t(records.size()); };
-            EXPECT_EQ(std::tuple(f.vertexes, f.linedefs, f.sidedefs, f.sectors, f.nodes, f.subsectors, f.segs, f.things),
-                      std::tuple(n(level->vertexes), n(level->linedefs), n(level->sidedefs), n(level->sectors), n(level->nodes),
-                                 n(level->subsectors), n(level->segs), n(level->things)));
-            EXPECT_TRUE(f.depth >= f.leastDepth && f.leastDepth > 0 && f.splitSegs > 0 && f.width > 0) << file << " " << map;
-            if (!check.faults.empty()) faulty += std::string(file) + " " + map + ": " + Faults(check) + "\n";
-        }
-    }
-    // Classic partitions are whole units: a short one's direction drifts from the line it was cut along.
-    EXPECT_EQ(faulty, "freedoom2.wad MAP09: side node 714 child 1 seg 2075, side node 783 child 0 seg 2237\n");
 }
 
 // Exit codes 0, 1 and 2; faults as text; JSON lines with their keys, a map that cannot be read among them;

@@ -69,30 +69,6 @@ void Build(const std::string& builder, const std::string& in, const std::string&
     ASSERT_EQ(std::system(command.c_str()), 0) << command << ": install Debian's zdbsp and glbsp packages";
 }
 
-// The UDMF build's maps as binary maps, their records written as Doom records and its GL tree (ZNODES)
-// in SSECTORS, NODES and SEGS empty.
-Bytes WithTreeOf(const std::string& udmfBuild) {
-    Bytes bytes = ReadFileBytes(udmfBuild);
-    LevelFile file{udmfBuild, std::make_shared<const WadImage>(WadImage{bytes})};
-    WadDirectory directory = std::move(*ReadLevelFileDirectory(file));
-    std::vector<TestLump> lumps;
-    for (const std::string& name : kFixtureMaps) {
-        Level level = *LoadLevel(file, name, MarkerSearch::kExactName, [](Stream, std::string_view) {});
-        TestMap map;
-        map.name = name;
-        for (const MapVertex& v : level.vertexes) map.vertexes.push_back({int16_t(v.x), int16_t(v.y)});
-        for (const MapLinedef& l : level.linedefs)
-            map.linedefs.push_back({int16_t(l.startVertex), int16_t(l.endVertex), int16_t(l.frontSidedef), int16_t(l.backSidedef)});
-        for (const MapThing& t : level.things) map.things.push_back({int16_t(t.x), int16_t(t.y), int16_t(t.angle), int16_t(t.type)});
-        for (const MapSidedef& side : level.sidedefs) map.sidedefs.push_back({int16_t(side.sector)});
-        for (const MapSector& sector : level.sectors) map.sectors.push_back({int16_t(sector.floorHeight), int16_t(sector.ceilingHeight)});
-        std::vector<TestLump> mapLumps = BuildMapLumps(map);
-        mapLumps[6].data = LumpNamed(bytes, directory, *FindMapEntry(directory, name), "ZNODES");
-        lumps.insert(lumps.end(), mapLumps.begin(), mapLumps.end());
-    }
-    return BuildWad(lumps);
-}
-
 }  // namespace
 
 void WriteUdmfCopy(const std::string& in, const std::string& out) {
@@ -121,8 +97,7 @@ FormatFixtures::FormatFixtures(const std::string& folder) : folder(folder) {
         udmf.insert(udmf.end(), text.begin(), text.end());
     }
     std::filesystem::create_directories(folder);
-    names = {"doom.wad", "bare.wad", "hexen.wad", "udmf.wad"};
-    for (auto [name, lumps] : {std::pair{names[0], &doom}, {names[1], &bare}, {names[2], &hexen}, {names[3], &udmf}})
+    for (auto [name, lumps] : {std::pair{"doom.wad", &doom}, {"bare.wad", &bare}, {"hexen.wad", &hexen}, {"udmf.wad", &udmf}})
         WriteFile(Path(name), BuildWad(*lumps));
     // glbsp adds GL nodes to the classic ones, so it starts from the maps without them.
     const std::pair<const char*, const char*> builds[] = {
@@ -134,8 +109,5 @@ FormatFixtures::FormatFixtures(const std::string& folder) : folder(folder) {
         std::string name = std::string(builder) + " " + source;
         std::replace(name.begin(), name.end(), ' ', '_');
         Build(builder, Path(source), Path(name));
-        names.push_back(name);
     }
-    WriteFile(Path("xgln-of-udmf.wad"), WithTreeOf(Path("zdbsp_udmf.wad")));
-    names.push_back("xgln-of-udmf.wad");
 }

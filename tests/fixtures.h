@@ -15,7 +15,6 @@ struct FormatFixtures {
     explicit FormatFixtures(const std::string& folder);
     std::string Path(const std::string& name) const { return folder + "/" + name; }
     std::string folder;
-    std::vector<std::string> names;  // doom.wad, hexen.wad, udmf.wad, the node builds
 };
 
 // Every map of the level file `in` as a UDMF map, its tree built by zdbsp, into `out`: the same maps

@@ -4,8 +4,7 @@ set(WADSCOPE_WIN64_EXE "" CACHE FILEPATH "wadscope.exe of the x86_64 Windows bui
 set(WADSCOPE_WEB_SITE "" CACHE PATH "the web page's folder from tools/build-web.sh, for the browser test")
 function(add_e2e_test name timeout)  # NAME TIMEOUT COMMAND...: wadscope-render and the source folder follow
   add_test(NAME ${name} COMMAND ${ARGN} $<TARGET_FILE:wadscope-render> ${PROJECT_SOURCE_DIR})
-  set_tests_properties(${name} PROPERTIES LABELS e2e TIMEOUT ${timeout}
-    ENVIRONMENT WADSCOPE_FIXTURES=$<TARGET_FILE:wadscope-fixtures>)
+  set_tests_properties(${name} PROPERTIES LABELS e2e TIMEOUT ${timeout})
 endfunction()
 
 add_e2e_test(sdl_viewer_e2e 600 bash ${CMAKE_CURRENT_LIST_DIR}/sdl_viewer_test.sh $<TARGET_FILE:wadscope>)

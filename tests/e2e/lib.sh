@@ -120,19 +120,4 @@ play_scenario() {
   same_picture file-mode-keys "${file_mode[@]}" --keys "KeypadPlus Up Up"
   quit
   expect_exit 0 "a quit in file mode"
-  # Every map of a UDMF file, a Hexen-format one and one with GL_ lumps (wadscope-fixtures makes them).
-  [[ -n ${WADSCOPE_FIXTURES:-} ]] || return 0
-  "$WADSCOPE_FIXTURES" "$work/fixtures" >/dev/null || fail "wadscope-fixtures failed"
-  local file map keys
-  for file in zdbsp_udmf.wad zdbsp_-x_-X_hexen.wad glbsp_-xn_-v5_bare.wad; do
-    start_viewer "Wadscope3D - E1M1 - $file" "$@" --wad "$work/fixtures/$file" --fit
-    keys=''
-    for map in E1M1 E1M4 MAP01; do
-      same_picture "$file-$map" --wad "$work/fixtures/$file" --fit --keys "$keys"
-      send KP_Add
-      keys+=' KeypadPlus'
-    done
-    quit
-    expect_exit 0 "a quit on $file"
-  done
 }

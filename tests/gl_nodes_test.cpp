@@ -23,8 +23,8 @@ std::string Describe(const Level& l) {
 }
 
 // One extended lump with its signature, or the four GL_ lumps, read over `vertexes`: the tree, or the problem's line.
-std::string ReadTree(const std::vector<Bytes>& lumps, const std::vector<MapVertex>& vertexes, Level* into = nullptr) {
-    Level local, &level = into ? *into : local;
+std::string ReadTree(const std::vector<Bytes>& lumps, const std::vector<MapVertex>& vertexes) {
+    Level level;
     level.vertexes = vertexes;
     Status read = lumps.size() == 1 ? ReadSignedNodes(lumps[0], level).value_or(Succeeded()) : ReadGlLumps(lumps[0], lumps[1], lumps[2], lumps[3], level);
     return read ? Describe(level) : read.problem().line;

@@ -122,9 +122,10 @@ std::string Json(const std::string& text) {
 
 std::string JsonNumber(double value) { return std::isfinite(value) ? Number(value) : "null"; }
 
-}  // namespace
+// A map that cannot be read, named with its problem.
+std::string UnreadableMapText(const std::string& map, const Problem& problem) { return map + ": cannot be checked: " + problem.line + "\n"; }
 
-bool IsSound(const TreeCheck& check) { return check.faults.empty(); }
+}  // namespace
 
 std::string CheckReportText(const std::string& map, const TreeCheck& check) {
     const TreeFigures& f = check.figures;
@@ -137,7 +138,7 @@ std::string CheckReportText(const std::string& map, const TreeCheck& check) {
     text += "  extent " + Number(f.width) + " x " + Number(f.height) + ", depth " + count(f.depth) + " (mean " +
             Rounded(f.meanDepth, 2) + ", least possible " + count(f.leastDepth) + ")\n";
     if (check.tree == TreeFormat::kNone) return text + "  no tree to check\n";
-    if (IsSound(check)) return text + "  ok\n";
+    if (check.faults.empty()) return text + "  ok\n";
     int64_t total = 0;
     std::string counts;
     for (int32_t kind = 0; kind < kFaultKindCount; ++kind)
@@ -188,8 +189,6 @@ std::string CheckReportJson(const std::string& map, const TreeCheck& check) {
     return json + "]}\n";
 }
 
-std::string UnreadableMapText(const std::string& map, const Problem& problem) { return map + ": cannot be checked: " + problem.line + "\n"; }
-
 std::string UnreadableMapJson(const std::string& map, const Problem& problem) {
     return "{\"map\":" + Json(map) + ",\"error\":" + Json(problem.line) + "}\n";
 }
@@ -207,7 +206,7 @@ int CheckMaps(const Launch& launch, const MessageSink& output) {
             continue;
         }
         TreeCheck check = CheckTree(*level);
-        sound = sound && IsSound(check);
+        sound = sound && check.faults.empty();
         output(Stream::kOutput, json ? CheckReportJson(map, check) : CheckReportText(map, check));
     }
     return sound ? 0 : 1;

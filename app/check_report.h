@@ -11,11 +11,8 @@ std::string CheckReportText(const std::string& map, const TreeCheck& check);
 // The same as one JSON object on one line: the figures, "fault_counts" and "faults".
 std::string CheckReportJson(const std::string& map, const TreeCheck& check);
 
-// A map that cannot be read, named with its problem: a line of text, or {"map", "error"}.
-std::string UnreadableMapText(const std::string& map, const Problem& problem);
+// A map that cannot be read, named with its problem, as a JSON line: {"map", "error"}.
 std::string UnreadableMapJson(const std::string& map, const Problem& problem);
-
-bool IsSound(const TreeCheck& check);
 
 // Loads and checks each of launch.checkMaps from the file's image, text blocks
 // (one empty line apart) or JSON lines to Stream::kOutput, the loads' reports

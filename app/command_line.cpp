@@ -90,6 +90,12 @@ void TakeRenderMap(Options& options) {
 
 }  // namespace
 
+std::optional<Overlay> OverlayNamed(const std::string& name) {
+    if (name == "walk") return Overlay::kWalk;
+    if (name == "tree") return Overlay::kTree;
+    return std::nullopt;
+}
+
 std::string ProgramName(Program program) {
     switch (program) {
         case Program::kRender: return "wadscope-render";
@@ -118,8 +124,9 @@ Result<Options> ParseArguments(Program program, int argc, char** argv) {
             if (index + 1 >= argc) return Bad(argument + " needs a value");
             std::string value = argv[++index];
             if (argument == "--overlay") {
-                if (value != "walk" && value != "tree") return Bad("bad --overlay '" + value + "' (expected walk or tree)");
-                options.overlay = value == "walk" ? Overlay::kWalk : Overlay::kTree;
+                std::optional<Overlay> named = OverlayNamed(value);
+                if (!named) return Bad("bad --overlay '" + value + "' (expected walk or tree)");
+                options.overlay = *named;
             } else {
                 (argument == "--wad" ? options.wadPath : argument == "--map" ? options.mapName : options.tracePath) = value;
             }

@@ -44,6 +44,9 @@ struct Options {
 // The whole command line; a problem (kBadArgument) names the first thing that is wrong.
 Result<Options> ParseArguments(Program program, int argc, char** argv);
 
+// The overlay --overlay names ("walk" or "tree"); nothing for any other word.
+std::optional<Overlay> OverlayNamed(const std::string& name);
+
 // The text --help prints, and the line --version prints.
 std::string HelpText(Program program, const std::string& installedFontFolder);
 std::string VersionLine(Program program);

@@ -14,6 +14,15 @@ namespace {
 
 bool FileMode(const Session& session) { return !session.fileMaps.empty(); }
 
+// The last part of a path, after its last / or \.
+std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
+
+// The exit code of a run that stops for this problem.
+int ExitCodeOf(const Problem& problem) { return problem.kind == ProblemKind::kBadArgument ? 2 : 1; }
+
+// Windows shows an answer in a message box, which needs no line end.
+const char* LineEnd(Program program) { return program == Program::kWindowsViewer ? "" : "\n"; }
+
 // What to do about a level file that cannot be read: for Freedoom's files, which Debian package brings them.
 std::string UnreadableFileProblem(const std::string& problem, const std::string& path) {
     std::string name = FileNameOf(path);
@@ -95,8 +104,7 @@ std::string TraceLines(const WalkTrace& trace) {
 
 // "wadscope: ", "wadscope-render: ": how a program's level problems begin.
 Answer LevelProblemAnswer(Program program, const Problem& problem) {
-    std::string lineEnd = program == Program::kWindowsViewer ? "" : "\n";
-    return {ExitCodeOf(problem), ProgramName(program) + ": " + problem.line + lineEnd, true};
+    return {ExitCodeOf(problem), ProgramName(program) + ": " + problem.line + LineEnd(program), true};
 }
 
 // wadscope-check's maps: --map's one, or all of them, read from the file's image.
@@ -108,19 +116,13 @@ Status ChooseMapsToCheck(Launch& launch) {
         return problem;
     }
     launch.file.image = std::make_shared<const WadImage>(std::move(*image));
-    Result<WadDirectory> directory = ReadLevelFileDirectory(launch.file);
-    if (!directory) return directory.problem();
-    std::vector<std::string> maps = ListMaps(*directory);
-    if (maps.empty()) return Problem{ProblemKind::kNoSuchMap, launch.file.path + " has no maps"};
-    if (launch.options.allMaps) {
-        launch.checkMaps = std::move(maps);
-        return Succeeded();
-    }
-    std::optional<int32_t> entry = FindMapEntry(*directory, *launch.options.mapName);
-    if (!entry)
-        return Problem{ProblemKind::kNoSuchMap,
-                       launch.file.path + " has no map " + *launch.options.mapName + "; its maps: " + Joined(maps)};
-    launch.checkMaps = {LumpAt(*directory, *entry).name};
+    Options listing = launch.options;  // fitted: the start lists every map of the file
+    listing.fit = true;
+    if (listing.allMaps) listing.mapName.reset();
+    Result<StartMap> start = ChooseStartMap(listing, launch.file);
+    if (!start) return start.problem();
+    if (listing.allMaps) launch.checkMaps = std::move(start->fileMaps);
+    else launch.checkMaps = {start->fileMaps[size_t(start->mapIndex)]};
     return Succeeded();
 }
 
@@ -164,13 +166,12 @@ Launch PrepareLaunch(Program program, int argc, char** argv, const std::string& 
     }
     launch.options = std::move(*options);
     const Options& chosen = launch.options;
-    std::string lineEnd = program == Program::kWindowsViewer ? "" : "\n";
     if (chosen.help) {
         launch.answer = Answer{0, HelpText(program, installedFontFolder), false};
         return launch;
     }
     if (chosen.version) {
-        launch.answer = Answer{0, VersionLine(program) + lineEnd, false};
+        launch.answer = Answer{0, VersionLine(program) + LineEnd(program), false};
         return launch;
     }
     launch.file.path = chosen.wadPath ? *chosen.wadPath : kDefaultWadPath;
@@ -201,6 +202,17 @@ Launch PrepareLaunch(Program program, int argc, char** argv, const std::string& 
 
 void PrintToStandardStreams(Stream stream, std::string_view line) {
     std::fwrite(line.data(), 1, line.size(), stream == Stream::kError ? stderr : stdout);
+}
+
+int PrintAnswer(const Answer& answer) {
+    PrintToStandardStreams(answer.isProblem ? Stream::kError : Stream::kOutput, answer.text);
+    return answer.exitCode;
+}
+
+void StartLaunchedRun(Session& session, const Launch& launch) {
+    session.messages = PrintToStandardStreams;
+    TakeRunOptions(session, launch.options);
+    StartRun(session, launch.file, launch.start, launch.fontPath);
 }
 
 std::shared_ptr<const FontImage> LoadStartFont(const std::string& path, const MessageSink& messages) {
@@ -290,6 +302,3 @@ std::string WindowTitle(const Session& session) {
     return std::string(kWindowTitle) + " - " + ShownMapName(session) + " - " + FileNameOf(session.file.path);
 }
 
-std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
-
-int ExitCodeOf(const Problem& problem) { return problem.kind == ProblemKind::kBadArgument ? 2 : 1; }

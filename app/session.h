@@ -102,6 +102,12 @@ void TakeRunOptions(Session& session, const Options& options);
 // Prints each line on the standard stream it names.
 void PrintToStandardStreams(Stream stream, std::string_view line);
 
+// Prints the answer on its standard stream; returns its exit code.
+int PrintAnswer(const Answer& answer);
+
+// The run the command line chose, its messages on the standard streams.
+void StartLaunchedRun(Session& session, const Launch& launch);
+
 // Start-up's font: the checkerboard, then the file; its problem goes to messages.
 std::shared_ptr<const FontImage> LoadStartFont(const std::string& path, const MessageSink& messages);
 
@@ -140,9 +146,3 @@ std::string ShownMapName(const Session& session);
 
 // "Wadscope3D", followed in file mode by the map's name and the file's name.
 std::string WindowTitle(const Session& session);
-
-// The last part of a path, after its last / or \.
-std::string FileNameOf(const std::string& path);
-
-// The exit code of a run that stops for this problem.
-int ExitCodeOf(const Problem& problem);

@@ -33,12 +33,12 @@ size_t PixelsWanted(int32_t width, int32_t height, size_t limit) {
     return size_t(std::min<uint64_t>(uint64_t(width) * uint64_t(height), limit));
 }
 
-// Puts bytes over the font's pixels from byte `at` on, as many as the atlas holds.
-void StoreBytes(FontImage& font, size_t at, const uint8_t* bytes, size_t count) {
-    count = std::min(count, kAtlasPixels * 4 - std::min(at, kAtlasPixels * 4));
+// Puts bytes over the font's first pixels, as many as the atlas holds.
+void StoreBytes(FontImage& font, const uint8_t* bytes, size_t count) {
+    count = std::min(count, kAtlasPixels * 4);
     if (count == 0) return;
-    if (font.pixels.size() * 4 < at + count) font.pixels.resize((at + count + 3) / 4, 0);
-    std::memcpy(reinterpret_cast<uint8_t*>(font.pixels.data()) + at, bytes, count);
+    if (font.pixels.size() * 4 < count) font.pixels.resize((count + 3) / 4, 0);
+    std::memcpy(font.pixels.data(), bytes, count);
 }
 
 // The 24-bit case: the packed pixels read over the current ones become the atlas.
@@ -100,7 +100,7 @@ void LoadFontImageFromBytes(FontImage& font, const uint8_t* data, size_t size, i
     if (size > 0) std::memcpy(header, data, std::min(size, kHeaderSize));
     ReadFontImage(font, header, size >= kHeaderSize, width, height, [&](FontImage& target, size_t bytes) {
         // A short file leaves the rest of the pixels as they were.
-        StoreBytes(target, 0, data + kHeaderSize, std::min(bytes, size - kHeaderSize));
+        StoreBytes(target, data + kHeaderSize, std::min(bytes, size - kHeaderSize));
     });
 }
 
@@ -112,7 +112,7 @@ Status LoadFontImage(FontImage& font, const std::string& path, int32_t* width, i
     ReadFontImage(font, header, wholeHeader, width, height, [&](FontImage& target, size_t bytes) {
         // No more than the atlas: the pixels past it are never shown.
         std::vector<uint8_t> atlas(std::min(bytes, kAtlasPixels * 4));
-        StoreBytes(target, 0, atlas.data(), std::fread(atlas.data(), 1, atlas.size(), file.get()));
+        StoreBytes(target, atlas.data(), std::fread(atlas.data(), 1, atlas.size(), file.get()));
     });
     return Succeeded();
 }

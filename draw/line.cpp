@@ -6,7 +6,7 @@
 #include <tuple>
 #include <utility>
 
-#include "draw/truncate.h"
+#include "wad/truncate.h"
 
 namespace {
 

@@ -22,6 +22,16 @@ constexpr bool VerticalLineInRuns(int32_t x, int32_t rows) {
            x + (rows - 1) / kVerticalRunRows < kVerticalRunLimit;
 }
 
+// A vertical line from (x, y0) to (x, y1) as DrawLine takes it: both ends
+// clamped into the buffer (width and height above 0), top the upper row.
+struct VerticalSpan {
+    int32_t x, top, bottom;
+};
+inline VerticalSpan ClampVertical(int32_t x, int32_t y0, int32_t y1, int32_t width, int32_t height) {
+    return {std::min(std::max(x, 0), width - 1), std::min(std::max(std::min(y0, y1), 0), height - 1),
+            std::min(std::max(std::max(y0, y1), 0), height - 1)};
+}
+
 // Calls run(column, firstRow, lastRow) for each run of a vertical line of rows
 // top to bottom from column x (inside the buffer) that VerticalLineInRuns covers:
 // 1000 rows in column x, the next 1000 in column x + 1, ..., held at the last column.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "draw/truncate.h"
+#include "wad/truncate.h"
 
 void FormatStatusLine(StatusLine& line, int32_t maxDepth, int32_t maxDraw, float playerX,
                       float playerY) {

@@ -6,6 +6,6 @@
 // for every 4 KiB at its first clear.
 constexpr size_t kHugePageBytes = size_t(2) << 20;
 
-// Asks for huge pages behind [address, address + bytes), which starts on a huge
-// page. Only advice: where the system has no such thing, nothing happens.
+// Asks for huge pages behind the whole huge pages within [address, address + bytes).
+// Only advice: where the system has no such thing, nothing happens.
 void AdviseHugePages(void* address, size_t bytes);

@@ -62,9 +62,7 @@ void WalkBspNode(BspWalk& walk, uint32_t reference, int32_t depth) {
         }
         if (visit.reference >= level.nodes.size() || !MarkOnce(walk.nodeEntered, visit.reference)) continue;
         const MapNode& node = level.nodes[visit.reference];
-        float cross = (float(walk.viewMapY) - float(node.y)) * float(node.dx) -
-                      (float(walk.viewMapX) - float(node.x)) * float(node.dy);
-        bool leftSide = cross > 0;
+        bool leftSide = OnLeftSide(node, walk.viewMapX, walk.viewMapY);
         int32_t childDepth = visit.depth + 1;
         WalkStep step{true, visit.reference, visit.depth, uint8_t(leftSide), NodeChildren::kNone};
         if (childDepth < walk.view.maxDepth) {
@@ -102,25 +100,26 @@ void DrawSubsector(BspWalk& walk, uint32_t index) {
     // Indices that point outside their arrays do not occur in sound map data; skip the seg.
     int64_t firstInRange = std::max<int64_t>(subsector.firstSeg, 0);
     int64_t endInRange = std::min<int64_t>(subsector.firstSeg + subsector.segCount, int64_t(level.segs.size()));
-    for (int64_t segIndex = firstInRange; segIndex < endInRange; ++segIndex) {
-        if (!MarkOnce(walk.segDrawn, size_t(segIndex))) continue;
-        const MapSeg& seg = level.segs[size_t(segIndex)];
-        if (!InRange(seg.startVertex, level.segVertexes) || !InRange(seg.endVertex, level.segVertexes) ||
-            !InRange(seg.linedef, level.linedefs))
-            continue;
-        const MapLinedef& linedef = level.linedefs[seg.linedef];
-        int32_t sidedef = seg.backSide ? linedef.backSidedef : linedef.frontSidedef;
-        if (!InRange(sidedef, level.sidedefs)) continue;
-        int32_t sector = level.sidedefs[size_t(sidedef)].sector;
-        if (!InRange(sector, level.sectors)) continue;
+    for (int64_t segIndex = firstInRange; segIndex < endInRange; ++segIndex)
+        if (MarkOnce(walk.segDrawn, size_t(segIndex)))
+            DrawSegWall(walk.canvas, level, view, walk.direction, level.segs[size_t(segIndex)], walk.columns);
+}
 
-        const MapVertex& start = level.segVertexes[seg.startVertex];
-        const MapVertex& end = level.segVertexes[seg.endVertex];
-        const MapSector& heights = level.sectors[size_t(sector)];
-        DrawWallSegment(walk.canvas, view, walk.direction, MapToScreen(float(start.x), view.offsetX, view.scale),
-                        MapToScreen(float(start.y), view.offsetY, view.scale),
-                        MapToScreen(float(end.x), view.offsetX, view.scale),
-                        MapToScreen(float(end.y), view.offsetY, view.scale), float(heights.ceilingHeight),
-                        float(heights.floorHeight), walk.columns);
-    }
+void DrawSegWall(const Canvas& canvas, const Level& level, const View& view, ViewDirection direction, const MapSeg& seg,
+                 WallColumns* columns, std::vector<WallStroke>* strokes) {
+    if (!InRange(seg.startVertex, level.segVertexes) || !InRange(seg.endVertex, level.segVertexes) ||
+        !InRange(seg.linedef, level.linedefs))
+        return;
+    const MapLinedef& linedef = level.linedefs[seg.linedef];
+    int32_t sidedef = seg.backSide ? linedef.backSidedef : linedef.frontSidedef;
+    if (!InRange(sidedef, level.sidedefs)) return;
+    int32_t sector = level.sidedefs[size_t(sidedef)].sector;
+    if (!InRange(sector, level.sectors)) return;
+    const MapVertex& start = level.segVertexes[seg.startVertex];
+    const MapVertex& end = level.segVertexes[seg.endVertex];
+    const MapSector& heights = level.sectors[size_t(sector)];
+    DrawWallSegment(canvas, view, direction, MapToScreen(float(start.x), view.offsetX, view.scale),
+                    MapToScreen(float(start.y), view.offsetY, view.scale), MapToScreen(float(end.x), view.offsetX, view.scale),
+                    MapToScreen(float(end.y), view.offsetY, view.scale), float(heights.ceilingHeight),
+                    float(heights.floorHeight), columns, strokes);
 }

@@ -36,5 +36,15 @@ void WalkBspNode(BspWalk& walk, uint32_t reference, int32_t depth);
 // Whether the unit square at (viewMapX, viewMapY), taken to 16 bits, touches the box.
 bool PlayerInBox(const NodeBox& box, int32_t viewMapX, int32_t viewMapY);
 
+// The wall of one seg through DrawWallSegment, from its vertexes and its side's
+// sector; nothing when the seg names a vertex, linedef, sidedef or sector that is not there.
+void DrawSegWall(const Canvas& canvas, const Level& level, const View& view, ViewDirection direction, const MapSeg& seg,
+                 WallColumns* columns, std::vector<WallStroke>* strokes = nullptr);
+
+// Whether the point in map units lies on the left of the node's partition: the walk's side test.
+inline bool OnLeftSide(const MapNode& node, int32_t mapX, int32_t mapY) {
+    return (float(mapY) - float(node.y)) * float(node.dx) - (float(mapX) - float(node.x)) * float(node.dy) > 0;
+}
+
 // Draws every seg of one subsector within maxDraw; an index out of range counts a failure.
 void DrawSubsector(BspWalk& walk, uint32_t index);

@@ -33,12 +33,9 @@ ColouredRuns::ColouredRuns(const Canvas& canvas)
 
 void AddLineBeneath(ColouredRuns& runs, const Canvas& canvas, int32_t x, int32_t y0, int32_t y1, uint32_t colour) {
     // As DrawLine: both ends clamped, nothing for one pixel, then runs of 1000 rows down the columns x, x + 1, ...
-    int32_t width = canvas.width, height = canvas.height;
-    x = std::min(std::max(x, 0), width - 1);
-    int32_t top = std::min(std::max(std::min(y0, y1), 0), height - 1);
-    int32_t bottom = std::min(std::max(std::max(y0, y1), 0), height - 1);
+    auto [column, top, bottom] = ClampVertical(x, y0, y1, canvas.width, canvas.height);
     if (top == bottom) return;
-    ForEachVerticalRun(x, top, bottom, width, [&](int32_t column, int32_t runTop, int32_t runBottom) {
+    ForEachVerticalRun(column, top, bottom, canvas.width, [&](int32_t column, int32_t runTop, int32_t runBottom) {
         AddRun(runs, column, runTop, runBottom, colour);
     });
 }

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "draw/truncate.h"
+#include "wad/truncate.h"
 
 // (v * scale + offset * scale) / 10 in single precision, the offset product formed first.
 inline float MapToScreen(float mapValue, float offset, float scale) {

@@ -6,10 +6,11 @@
 
 #include "draw/line.h"
 #include "draw/status_line.h"
-#include "draw/truncate.h"
+#include "render/bsp_walk.h"
 #include "render/coloured_runs.h"
 #include "render/map_to_screen.h"
 #include "render/wall_segment.h"
+#include "wad/truncate.h"
 
 namespace {
 
@@ -78,56 +79,32 @@ void SecondStatusLine(const Canvas& canvas, const FontImage& font, const std::st
     if (canvas.height > 16) DrawStatusText(canvas, font, line, 16);
 }
 
-// The wall view's lines of the walk overlay, gathered one seg at a time.
-struct SegStrokes final : WallStrokes {
-    struct Line {
-        bool vertical;
-        int32_t x0, y0, x1, y1;
-    };
-    std::vector<Line> lines;
-    void VerticalLine(int32_t x, int32_t y0, int32_t y1) override { lines.push_back({true, x, y0, x, y1}); }
-    void Edge(int32_t x0, int32_t y0, int32_t x1, int32_t y1) override { lines.push_back({false, x0, y0, x1, y1}); }
-};
-
 // The walls of the accepted subsectors again, each in its colour: first every
 // vertical line (outline sides, filled columns), then every sloped edge, each in
 // walk order, so that a later subsector's line covers an earlier one's. A seg
 // drawn again later covers its own earlier pixels, so each is drawn at its last
 // turn alone: from the last subsector back, the lines go beneath those after them.
-void WalkWalls(const Canvas& canvas, const Level& level, const View& view, const std::vector<uint32_t>& shown,
-               int32_t accepted, bool plainWalls) {
-    ViewDirection direction = DirectionOf(view.angle);
+void WalkWalls(const Canvas& canvas, const Level& level, const View& view, ViewDirection direction,
+               const std::vector<uint32_t>& shown, int32_t accepted, bool plainWalls) {
     ColouredRuns runs(canvas);
     bool painter = runs.exact && !plainWalls;
     struct Edge {
-        SegStrokes::Line line;
+        WallStroke line;
         uint32_t colour;
     };
     std::vector<Edge> edges, verticals;  // plain drawing: in reverse walk order
     std::vector<uint8_t> segDone(level.segs.size());
-    SegStrokes strokes;
+    std::vector<WallStroke> strokes;  // one seg's lines at a time
     for (size_t k = shown.size(); k-- > 0;) {
         uint32_t colour = WalkColour(int32_t(k) + 1, accepted);
         auto [first, end] = SegRange(level, shown[k]);
         for (size_t s = end; s-- > first;) {
             if (segDone[s]) continue;
             segDone[s] = 1;
-            const MapSeg& seg = level.segs[s];
-            if (!InRange(seg.startVertex, level.segVertexes) || !InRange(seg.endVertex, level.segVertexes) ||
-                !InRange(seg.linedef, level.linedefs))
-                continue;
-            const MapLinedef& linedef = level.linedefs[seg.linedef];
-            int32_t sidedef = seg.backSide ? linedef.backSidedef : linedef.frontSidedef;
-            if (!InRange(sidedef, level.sidedefs) || !InRange(level.sidedefs[size_t(sidedef)].sector, level.sectors)) continue;
-            const MapSector& sector = level.sectors[size_t(level.sidedefs[size_t(sidedef)].sector)];
-            const MapVertex &a = level.segVertexes[seg.startVertex], &b = level.segVertexes[seg.endVertex];
-            strokes.lines.clear();
-            DrawWallSegment(canvas, view, direction, MapToScreen(float(a.x), view.offsetX, view.scale),
-                            MapToScreen(float(a.y), view.offsetY, view.scale), MapToScreen(float(b.x), view.offsetX, view.scale),
-                            MapToScreen(float(b.y), view.offsetY, view.scale), float(sector.ceilingHeight),
-                            float(sector.floorHeight), nullptr, &strokes);
-            for (size_t l = strokes.lines.size(); l-- > 0;) {
-                const SegStrokes::Line& line = strokes.lines[l];
+            strokes.clear();
+            DrawSegWall(canvas, level, view, direction, level.segs[s], nullptr, &strokes);
+            for (size_t l = strokes.size(); l-- > 0;) {
+                const WallStroke& line = strokes[l];
                 if (!line.vertical) edges.push_back({line, colour});
                 else if (painter) AddLineBeneath(runs, canvas, line.x0, line.y0, line.y1, colour);
                 else verticals.push_back({line, colour});
@@ -148,10 +125,11 @@ void DrawWalkOverlay(const Canvas& canvas, const Level& level, const View& view,
     size_t shownCount = view.walkShown < 0 ? accepted.size() : std::min(accepted.size(), size_t(view.walkShown));
     std::vector<uint32_t> shown(accepted.begin(), accepted.begin() + ptrdiff_t(shownCount));
     int32_t n = int32_t(accepted.size());
-    WalkWalls(canvas, level, view, shown, n, plainWalls);
-    // The same subsectors on the overhead map, a seg drawn again by a later one in its colour.
-    for (size_t k = 0; k < shown.size(); ++k) MapSubsectorLines(canvas, view, level, shown[k], WalkColour(int32_t(k) + 1, n));
-    if (!shown.empty()) MapSubsectorLines(canvas, view, level, shown.back(), kLastAccepted);
+    ViewDirection direction = DirectionOf(view.angle);
+    WalkWalls(canvas, level, view, direction, shown, n, plainWalls);
+    // The same subsectors on the overhead map, a seg drawn again by a later one in its colour; the last one shown in its own.
+    for (size_t k = 0; k < shown.size(); ++k)
+        MapSubsectorLines(canvas, view, level, shown[k], k + 1 == shown.size() ? kLastAccepted : WalkColour(int32_t(k) + 1, n));
     // The boxes of the nodes the walk reached before the last subsector shown.
     size_t acceptedSoFar = 0;
     for (const WalkStep& step : trace.steps) {
@@ -164,7 +142,6 @@ void DrawWalkOverlay(const Canvas& canvas, const Level& level, const View& view,
         if (step.children == NodeChildren::kNone)
             MapBox(canvas, view, node.rightBox, kDepthCut), MapBox(canvas, view, node.leftBox, kDepthCut);
     }
-    ViewDirection direction = DirectionOf(view.angle);
     DrawLine(canvas.pixels, canvas.width, canvas.height, TruncToInt32(view.playerX), TruncToInt32(view.playerY),
              TruncToInt32(view.playerX + 24.0f * direction.c), TruncToInt32(view.playerY + 24.0f * direction.s), kViewDirection);
     SecondStatusLine(canvas, font, WalkStatus(trace));
@@ -249,7 +226,7 @@ void DrawTreeOverlay(const Canvas& canvas, const Level& level, const View& view,
 
 uint32_t WalkColour(int32_t k, int32_t n) {
     double t = n > 1 ? double(k - 1) / double(n - 1) : 0.0;
-    auto channel = [t](int32_t near, int32_t far) { return uint32_t(std::lround(near + (far - near) * t)); };
+    auto channel = [t](int32_t near, int32_t far) { return uint32_t(TruncToInt32(std::round(near + (far - near) * t))); };
     return channel(230, 40) << 16 | channel(40, 90) << 8 | channel(40, 230);
 }
 
@@ -312,9 +289,7 @@ std::vector<uint32_t> TreePathTo(const Level& level, int32_t mapX, int32_t mapY)
     while (!IsSubsector(reference) && reference < level.nodes.size() && !entered[reference]) {
         entered[reference] = 1;
         const MapNode& node = level.nodes[reference];
-        // The walk's side test, on the point instead of the viewpoint.
-        float cross = (float(mapY) - float(node.y)) * float(node.dx) - (float(mapX) - float(node.x)) * float(node.dy);
-        reference = cross > 0 ? node.leftChild : node.rightChild;
+        reference = OnLeftSide(node, mapX, mapY) ? node.leftChild : node.rightChild;
         path.push_back(reference);
     }
     return path;

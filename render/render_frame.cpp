@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "draw/line.h"
-#include "draw/truncate.h"
 #include "render/bsp_walk.h"
 #include "render/map_to_screen.h"
 #include "render/overlay.h"
+#include "wad/truncate.h"
 
 namespace {
 

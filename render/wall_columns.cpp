@@ -1,10 +1,10 @@
 #include "render/wall_columns.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "draw/line.h"
-#include "render/wall_segment.h"
 
 namespace {
 
@@ -45,6 +45,15 @@ bool ColumnsFull(const WallColumns& columns, int32_t height, int32_t first, int3
 
 }  // namespace
 
+// A loop without branches, which the compiler turns into vector instructions:
+// each lane rounds every operation to single precision just as a plain loop does.
+void ColumnHalfHeights(const FilledWall& wall, int32_t first, int32_t count, int32_t* halves) {
+    for (int32_t k = 0; k < count; ++k) {
+        float t = wall.span == 0 ? 0.0f : std::fabs(float(first + k) - wall.x1) / wall.span;
+        halves[k] = TruncToInt32(wall.t1 * (1.0f - t) + wall.t2 * t);
+    }
+}
+
 // Each run of 1000 rows that DrawLine would draw goes to its column's kept run
 // (docs/performance.md, "The wall column cache").
 void DrawWallLine(const Canvas& canvas, WallColumns* columns, int32_t x, int32_t y0, int32_t y1) {
@@ -53,16 +62,14 @@ void DrawWallLine(const Canvas& canvas, WallColumns* columns, int32_t x, int32_t
         DrawLine(canvas.pixels, width, height, x, y0, x, y1, 0);
         return;
     }
-    x = std::min(std::max(x, 0), width - 1);
-    int32_t top = std::min(std::max(std::min(y0, y1), 0), height - 1);
-    int32_t bottom = std::min(std::max(std::max(y0, y1), 0), height - 1);
+    auto [column, top, bottom] = ClampVertical(x, y0, y1, width, height);
     if (top == bottom) return;  // both ends on one pixel: DrawLine draws nothing
+    x = column;
     int32_t rows = bottom - top + 1;
     if (!VerticalLineInRuns(x, rows)) {
         DrawLine(canvas.pixels, width, height, x, top, x, bottom, 0);
         return;
     }
-    if (rows <= kVerticalRunRows) return KeepRun(*columns, canvas, x, top, bottom);  // one run
     ForEachVerticalRun(x, top, bottom, width, [&](int32_t column, int32_t runTop, int32_t runBottom) {
         KeepRun(*columns, canvas, column, runTop, runBottom);
     });

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "draw/framebuffer.h"
-#include "draw/truncate.h"
+#include "wad/truncate.h"
 
 struct WallColumns {
     explicit WallColumns(const Canvas& canvas)
@@ -17,7 +17,14 @@ struct WallColumns {
     std::vector<int32_t> top, bottom;  // the rows kept in each column; none while top > bottom
 };
 
-struct FilledWall;  // render/wall_segment.h
+// A filled wall across its columns: column offset i has the half-height
+// trunc(t1 * (1 - t) + t2 * t) with t = |i - x1| / span.
+struct FilledWall {
+    float x1, span, t1, t2;
+};
+
+// The half-heights of count columns from column offset first on.
+void ColumnHalfHeights(const FilledWall& wall, int32_t first, int32_t count, int32_t* halves);
 
 // Screen positions may lie anywhere; the rasterizer clamps them, so only wrap-around must not happen.
 inline int32_t ScreenPosition(int32_t centre, int64_t offset) { return SaturateToInt32(centre + offset); }

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "draw/line.h"
-#include "draw/truncate.h"
+#include "wad/truncate.h"
 
 namespace {
 
@@ -40,19 +40,10 @@ bool ClipToDepthOne(ViewPoint front, ViewPoint& behind) {
 
 }  // namespace
 
-// A loop without branches, which the compiler turns into vector instructions:
-// each lane rounds every operation to single precision just as a plain loop does.
-void ColumnHalfHeights(const FilledWall& wall, int32_t first, int32_t count, int32_t* halves) {
-    for (int32_t k = 0; k < count; ++k) {
-        float t = wall.span == 0 ? 0.0f : std::fabs(float(first + k) - wall.x1) / wall.span;
-        halves[k] = TruncToInt32(wall.t1 * (1.0f - t) + wall.t2 * t);
-    }
-}
-
 ViewDirection DirectionOf(float angle) { return {float(std::cos(double(angle))), float(std::sin(double(angle)))}; }
 
 void DrawWallSegment(const Canvas& canvas, const View& view, ViewDirection direction, float x1, float y1, float x2,
-                     float y2, float ceilingHeight, float floorHeight, WallColumns* columns, WallStrokes* strokes) {
+                     float y2, float ceilingHeight, float floorHeight, WallColumns* columns, std::vector<WallStroke>* strokes) {
     float c = direction.c, s = direction.s;
     auto toView = [&](float x, float y) {
         float dx = x - view.playerX, dy = y - view.playerY;
@@ -77,8 +68,8 @@ void DrawWallSegment(const Canvas& canvas, const View& view, ViewDirection direc
         int32_t top1 = ScreenPosition(cy, -int64_t(a1)), top2 = ScreenPosition(cy, -int64_t(a2));
         int32_t bottom1 = ScreenPosition(cy, a1), bottom2 = ScreenPosition(cy, a2);
         if (strokes) {
-            strokes->Edge(sx1, top1, sx2, top2), strokes->Edge(sx1, bottom1, sx2, bottom2);
-            strokes->VerticalLine(sx1, top1, bottom1), strokes->VerticalLine(sx2, top2, bottom2);
+            strokes->insert(strokes->end(), {{false, sx1, top1, sx2, top2}, {false, sx1, bottom1, sx2, bottom2},
+                                             {true, sx1, top1, sx1, bottom1}, {true, sx2, top2, sx2, bottom2}});
             return;
         }
         DrawLine(canvas.pixels, canvas.width, canvas.height, sx1, top1, sx2, top2, 0);
@@ -102,6 +93,7 @@ void DrawWallSegment(const Canvas& canvas, const View& view, ViewDirection direc
     for (int64_t i = first; i < endColumn; ++i) {
         int32_t half;
         ColumnHalfHeights(wall, int32_t(i), 1, &half);
-        strokes->VerticalLine(ScreenPosition(cx, i), ScreenPosition(cy, -int64_t(half)), ScreenPosition(cy, half));
+        int32_t x = ScreenPosition(cx, i);
+        strokes->push_back({true, x, ScreenPosition(cy, -int64_t(half)), x, ScreenPosition(cy, half)});
     }
 }

@@ -1,6 +1,7 @@
 // Projection of one wall of the first-person view, centred on the canvas.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "draw/framebuffer.h"
 #include "render/view.h"
@@ -15,12 +16,9 @@ ViewDirection DirectionOf(float angle);
 
 // Where a wall's lines go instead, when they are not drawn in black: each vertical
 // line (an outline's side, a filled column) and each sloped edge, in drawing order.
-struct WallStrokes {
-    virtual void VerticalLine(int32_t x, int32_t y0, int32_t y1) = 0;
-    virtual void Edge(int32_t x0, int32_t y0, int32_t x1, int32_t y1) = 0;
-
-  protected:
-    ~WallStrokes() = default;
+struct WallStroke {
+    bool vertical;  // x0 == x1
+    int32_t x0, y0, x1, y1;
 };
 
 // Both ends in overhead-map pixel units, the heights in map units; the view is
@@ -30,17 +28,8 @@ struct WallStrokes {
 // line goes there and nothing is drawn.
 void DrawWallSegment(const Canvas& canvas, const View& view, ViewDirection direction, float x1, float y1, float x2,
                      float y2, float ceilingHeight, float floorHeight, WallColumns* columns = nullptr,
-                     WallStrokes* strokes = nullptr);
+                     std::vector<WallStroke>* strokes = nullptr);
 inline void DrawWallSegment(const Canvas& canvas, const View& view, float x1, float y1, float x2, float y2,
                             float ceilingHeight, float floorHeight, WallColumns* columns = nullptr) {
     DrawWallSegment(canvas, view, DirectionOf(view.angle), x1, y1, x2, y2, ceilingHeight, floorHeight, columns);
 }
-
-// A filled wall across its columns: column offset i has the half-height
-// trunc(t1 * (1 - t) + t2 * t) with t = |i - x1| / span.
-struct FilledWall {
-    float x1, span, t1, t2;
-};
-
-// The half-heights of count columns from column offset first on.
-void ColumnHalfHeights(const FilledWall& wall, int32_t first, int32_t count, int32_t* halves);

@@ -7,7 +7,7 @@
 
 #include "draw/framebuffer.h"
 #include "render/view.h"
-#include "draw/truncate.h"
+#include "wad/truncate.h"
 
 namespace reference {
 

@@ -35,10 +35,6 @@ uint32_t WidenChild(uint16_t child) {
 // Classic indices are signed: a negative one becomes a huge index that names nothing.
 uint32_t WidenIndex(int16_t index) { return uint32_t(int32_t(index)); }
 
-NodeBox ReadBox(const uint8_t* bytes) {
-    return {ReadInt16(bytes), ReadInt16(bytes + 2), ReadInt16(bytes + 4), ReadInt16(bytes + 6)};
-}
-
 constexpr size_t kSegSize = 12, kSubsectorSize = 4, kNodeSize = 28;
 
 void BuildClassicTree(Level& level, std::span<const uint8_t> segs, std::span<const uint8_t> subsectors,
@@ -59,7 +55,7 @@ void BuildClassicTree(Level& level, std::span<const uint8_t> segs, std::span<con
     for (size_t i = 0; i < numNodes; ++i) {
         const uint8_t* node = nodes.data() + i * kNodeSize;
         level.nodes.push_back({double(ReadInt16(node)), double(ReadInt16(node + 2)), double(ReadInt16(node + 4)),
-                               double(ReadInt16(node + 6)), ReadBox(node + 8), ReadBox(node + 16),
+                               double(ReadInt16(node + 6)), ReadNodeBox(node + 8), ReadNodeBox(node + 16),
                                WidenChild(ReadUInt16(node + 24)), WidenChild(ReadUInt16(node + 26))});
     }
     // The last node, its index taken to 16 bits as a child: a level with no nodes starts at subsector 0.

@@ -21,16 +21,11 @@ struct Reader {
     uint16_t UInt16() { return at += 2, ReadUInt16(data + at - 2); }
     int16_t Int16() { return int16_t(UInt16()); }
     uint8_t UInt8() { return data[at++]; }
-    NodeBox Box() {
-        int16_t top = Int16(), bottom = Int16(), left = Int16();
-        return {top, bottom, left, Int16()};
-    }
+    double Fixed() { return at += 4, ReadFixed(data + at - 4); }
+    NodeBox Box() { return at += 8, ReadNodeBox(data + at - 8); }
 };
 
 constexpr size_t kNewVertexSize = 8;
-
-// 16.16 fixed point, exactly.
-double FromFixed(uint32_t fixed) { return double(int32_t(fixed)) / 65536.0; }
 
 Problem Unsupported(const char* what) { return {ProblemKind::kUnsupported, what}; }
 
@@ -53,8 +48,6 @@ Status ReadExtendedNodes(TreeFormat format, const uint8_t* data, size_t size, Le
     const bool fixedPartition = format == TreeFormat::kXgl3;
     const size_t segSize = wideLinedefs ? 13 : 11, nodeSize = fixedPartition ? 40 : 32;
     const Problem cutShort = Unsupported(gl ? "GL nodes cut short" : "extended nodes cut short");
-    level.tree = format;
-    level.segs.clear(), level.subsectors.clear(), level.nodes.clear();  // a classic tree read before is replaced
     Reader reader{data, size};
     if (!reader.Holds(2, 4)) return cutShort;
     uint32_t originalVertexes = reader.UInt32();
@@ -66,8 +59,8 @@ Status ReadExtendedNodes(TreeFormat format, const uint8_t* data, size_t size, Le
     level.segVertexes.reserve(originalVertexes + newVertexes);
     level.segVertexes.assign(level.vertexes.begin(), level.vertexes.begin() + originalVertexes);
     for (uint32_t i = 0; i < newVertexes; ++i) {
-        double x = FromFixed(reader.UInt32());
-        level.segVertexes.push_back({x, FromFixed(reader.UInt32())});
+        double x = reader.Fixed();
+        level.segVertexes.push_back({x, reader.Fixed()});
     }
 
     if (!reader.Holds(1, 4)) return cutShort;
@@ -100,8 +93,7 @@ Status ReadExtendedNodes(TreeFormat format, const uint8_t* data, size_t size, Le
     for (uint32_t i = 0; i < nodeCount; ++i) {
         MapNode node;
         if (fixedPartition) {
-            node.x = FromFixed(reader.UInt32()), node.y = FromFixed(reader.UInt32());
-            node.dx = FromFixed(reader.UInt32()), node.dy = FromFixed(reader.UInt32());
+            node.x = reader.Fixed(), node.y = reader.Fixed(), node.dx = reader.Fixed(), node.dy = reader.Fixed();
         } else {
             node.x = reader.Int16(), node.y = reader.Int16(), node.dx = reader.Int16(), node.dy = reader.Int16();
         }

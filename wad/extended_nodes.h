@@ -14,7 +14,7 @@ constexpr size_t kMaxInflatedNodeBytes = size_t(64) << 20;
 
 // Reads the data that follows the signature into the level's tree, as `format`
 // (kXnod, kXgln, kXgl2 or kXgl3; a compressed form's data once inflated) lays
-// it out, and sets level.tree to `format`. A GL seg ends where the next seg of
+// it out. A GL seg ends where the next seg of
 // its subsector starts; its linedef is kNoLinedef for a miniseg. Trailing bytes
 // are ignored. A problem says what is wrong with the data.
 Status ReadExtendedNodes(TreeFormat format, const uint8_t* data, size_t size, Level& level);

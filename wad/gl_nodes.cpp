@@ -38,13 +38,6 @@ Result<const GlLayout*> LayoutOf(std::span<const uint8_t> vert, std::span<const 
     return Unsupported(std::string("GL nodes version ") + digit + " (gNd" + digit + ")");
 }
 
-// 16.16 fixed point, exactly.
-double FromFixed(uint32_t fixed) { return double(int32_t(fixed)) / 65536.0; }
-
-NodeBox ReadBox(const uint8_t* bytes) {
-    return {ReadInt16(bytes), ReadInt16(bytes + 2), ReadInt16(bytes + 4), ReadInt16(bytes + 6)};
-}
-
 // Into segVertexes: a GL vertex follows the level's vertexes; an index too large for 32 bits names nothing.
 uint32_t SegVertex(uint32_t index, uint32_t topBit, size_t levelVertexes) {
     if (!(index & topBit)) return index;
@@ -64,7 +57,6 @@ Status ReadGlLumps(std::span<const uint8_t> vert, std::span<const uint8_t> segs,
     const GlLayout& layout = **found;
     const bool v5 = layout.format == TreeFormat::kGlV5;
     level.tree = layout.format;
-    level.segs.clear(), level.subsectors.clear(), level.nodes.clear();  // a classic tree read before is replaced
     vert = vert.subspan(kSignatureSize);
     // A lump of no whole records is cut short, or holds records of another layout than this version's.
     for (auto [lump, name, size] : {std::tuple{vert, "GL_VERT", kVertexSize}, {segs, "GL_SEGS", layout.segSize},
@@ -83,7 +75,7 @@ Status ReadGlLumps(std::span<const uint8_t> vert, std::span<const uint8_t> segs,
     level.segVertexes.reserve(level.vertexes.size() + vert.size() / kVertexSize);
     level.segVertexes.assign(level.vertexes.begin(), level.vertexes.end());
     for (size_t at = 0; at < vert.size(); at += kVertexSize)
-        level.segVertexes.push_back({FromFixed(ReadUInt32(vert.data() + at)), FromFixed(ReadUInt32(vert.data() + at + 4))});
+        level.segVertexes.push_back({ReadFixed(vert.data() + at), ReadFixed(vert.data() + at + 4)});
 
     // Segs name both ends: a ring that does not close is kept as it is.
     level.segs.reserve(segs.size() / layout.segSize);
@@ -105,7 +97,7 @@ Status ReadGlLumps(std::span<const uint8_t> vert, std::span<const uint8_t> segs,
     for (const uint8_t* node = nodes.data(); node != nodes.data() + nodes.size(); node += layout.nodeSize) {
         uint32_t right = v5 ? ReadUInt32(node + 24) : ReadUInt16(node + 24), left = v5 ? ReadUInt32(node + 28) : ReadUInt16(node + 26);
         level.nodes.push_back({double(ReadInt16(node)), double(ReadInt16(node + 2)), double(ReadInt16(node + 4)),
-                               double(ReadInt16(node + 6)), ReadBox(node + 8), ReadBox(node + 16),
+                               double(ReadInt16(node + 6)), ReadNodeBox(node + 8), ReadNodeBox(node + 16),
                                WidenChild(right, layout.topBit), WidenChild(left, layout.topBit)});
     }
     // A map of one subsector has no node: the walk starts at subsector 0.

@@ -1,6 +1,5 @@
 #include "wad/level.h"
 
-#include <cctype>
 #include <cstring>
 #include <span>
 
@@ -99,9 +98,7 @@ struct LumpReader {
         report(Stream::kOutput, "Unable to open " + path + "\n");  // the file shrank while it was read
         return std::nullopt;
     }
-    std::span<const uint8_t> ReadOrEmpty(std::optional<int32_t> index) {
-        return index ? Read(*index).value_or(std::span<const uint8_t>()) : std::span<const uint8_t>();
-    }
+    std::span<const uint8_t> ReadOrEmpty(int32_t index) { return Read(index).value_or(std::span<const uint8_t>()); }
 };
 
 // The GL_ lumps of the map: after the first entry named GL_ and the marker's name (any case), by their names.
@@ -109,10 +106,7 @@ GlLumps FindGlLumps(const WadDirectory& directory, int32_t marker, LumpReader& r
     std::string glMarker = std::string("GL_") + LumpAt(directory, marker).name;
     GlLumps lumps;
     for (int32_t i = marker + 1; i < LumpCount(directory); ++i) {
-        const std::string name = LumpAt(directory, i).name;
-        if (name.size() != glMarker.size() ||
-            !std::equal(name.begin(), name.end(), glMarker.begin(), [](char a, char b) { return std::toupper(a) == std::toupper(b); }))
-            continue;
+        if (!SameNameIgnoringCase(LumpAt(directory, i).name, glMarker)) continue;
         std::span<const uint8_t>* parts[] = {&lumps.vert, &lumps.segs, &lumps.ssect, &lumps.nodes};
         const char* names[] = {"GL_VERT", "GL_SEGS", "GL_SSECT", "GL_NODES"};
         for (int32_t k = 0; k < 4; ++k)

@@ -113,7 +113,7 @@ void CheckSegs(const Level& level, bool gl, FaultList& faults, TreeFigures& figu
     for (size_t k = 0; k < level.segs.size(); ++k) {
         const MapSeg& seg = level.segs[k];
         TreeFault fault{.kind = FaultKind::kSegRange, .seg = int64_t(k)};
-        if (!Names(seg.startVertex, level.segVertexes) || !Names(seg.endVertex, level.segVertexes)) {
+        if (!SegVertexesExist(level, seg)) {
             bool start = !Names(seg.startVertex, level.segVertexes);
             fault.problem = start ? SegRangeProblem::kStartVertex : SegRangeProblem::kEndVertex;
             fault.reference = start ? seg.startVertex : seg.endVertex;

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "wad/truncate.h"
+
 namespace {
 
 // The bytes' roles in the grammar.
@@ -81,14 +83,6 @@ constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
 
 // Past 768 significant digits only whether any further digit is nonzero can change a double's rounding.
 constexpr size_t kKeptDigits = 780;
-
-// The whole part of a double, saturating at the int32 ends; NaN gives 0.
-int32_t SaturatingInt32(double value) {
-    if (value != value) return 0;
-    if (value >= 2147483648.0) return INT32_MAX;
-    if (value <= -2147483648.0) return INT32_MIN;
-    return static_cast<int32_t>(value);
-}
 
 // A float token's digits [digits, digitsEnd) (with at most one '.') times 10^exponent, correctly rounded:
 // one exact multiply or divide when the digits fit a double, else strtod on a bounded copy.
@@ -348,7 +342,7 @@ class TextMapReader {
             record.whole[field] = inRange ? int32_t(number.integer) : 0;
         } else if (inRange) {  // a float in an int32 field: its fraction dropped
             inRange = number.real > -2147483649.0 && number.real < 2147483648.0;
-            record.whole[field] = SaturatingInt32(number.real);
+            record.whole[field] = TruncToInt32(number.real);
         }
         record.given |= 1u << field;
         if (inRange) return true;

@@ -11,6 +11,8 @@ namespace {
 constexpr uint32_t kHeaderSize = 12;
 constexpr uint32_t kEntrySize = 16;
 
+}  // namespace
+
 bool SameNameIgnoringCase(const char* entryName, const std::string& name) {
     if (std::strlen(entryName) != name.size()) return false;
     for (size_t k = 0; k < name.size(); ++k)
@@ -18,6 +20,8 @@ bool SameNameIgnoringCase(const char* entryName, const std::string& name) {
             return false;
     return true;
 }
+
+namespace {
 
 // A map's marker stands right before its THINGS, or a UDMF map's TEXTMAP.
 bool IsMapEntry(const WadDirectory& directory, int32_t index) {
@@ -73,14 +77,8 @@ Result<WadDirectory> ReadWadDirectory(const WadSource& source) {
     // A directory that reaches past the end of the file makes the file unusable.
     uint64_t directoryBytes = uint64_t(numLumps) * kEntrySize;
     if (directoryOffset + directoryBytes > source.size) return NotAWadFile(source.name);
-    if (source.image) {
-        directory.entries = std::span(source.image->bytes).subspan(size_t(directoryOffset), size_t(directoryBytes));
-        return directory;
-    }
-    directory.storage.resize(size_t(directoryBytes));
-    if (!ReadWadBytes(source, directoryOffset, size_t(directoryBytes), directory.storage.data()))
-        return Unreadable(source.name);
-    directory.entries = directory.storage;
+    directory.entries.resize(size_t(directoryBytes));
+    if (!ReadWadBytes(source, directoryOffset, size_t(directoryBytes), directory.entries.data())) return Unreadable(source.name);
     return directory;
 }
 

@@ -48,15 +48,8 @@ struct LumpEntry {
 };
 
 struct WadDirectory {
-    WadDirectory() = default;
-    WadDirectory(WadDirectory&&) = default;  // entries may point into storage: never copied
-    WadDirectory& operator=(WadDirectory&&) = default;
-
     uint64_t fileSize = 0;
-    // 16 bytes per lump, as in the file (none when numLumps is 0 or negative): in
-    // the file's image when it is in memory, else in storage.
-    std::span<const uint8_t> entries;
-    std::vector<uint8_t> storage;
+    std::vector<uint8_t> entries;  // 16 bytes per lump, as in the file (none when numLumps is 0 or negative)
 };
 
 // The header and the directory; a problem when they cannot be read, the file is
@@ -71,6 +64,9 @@ LumpEntry LumpAt(const WadDirectory& directory, int32_t index);
 
 // Whether the lump's data lies inside the file.
 bool LumpInsideFile(const WadDirectory& directory, const LumpEntry& lump);
+
+// Whether an entry's name equals name, ignoring case.
+bool SameNameIgnoringCase(const char* entryName, const std::string& name);
 
 // The first entry from index `from` on whose name occurs within `wanted` (a
 // substring test, case-sensitive, the entry's name the needle); the search runs

@@ -1,42 +1,31 @@
 #include "wad/wad_image.h"
 
 #include <climits>
-#include <cstdio>
-#include <memory>
 #include <new>
 
 #include "platform/huge_pages.h"
+#include "wad/wad_directory.h"
 
 namespace {
 
 Problem Unreadable(const std::string& name) { return {ProblemKind::kUnreadable, "cannot read level file " + name}; }
 
-struct CloseFile {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 Result<WadImage> LoadWadImage(const std::string& path) {
-    std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return Unreadable(path);
-    long size = -1;
-    if (std::fseek(file.get(), 0, SEEK_END) == 0) size = std::ftell(file.get());
-    // A size that cannot be told, or that does not fit the format's 32-bit fields, is a failed load.
-    if (size < 0 || size > INT32_MAX || std::fseek(file.get(), 0, SEEK_SET) != 0) return Unreadable(path);
+    Result<WadSource> source = OpenLevelFile(LevelFile{path, nullptr});
+    if (!source) return source.problem();
+    const size_t size = size_t(source->size);
     WadImage image;
     try {
         // A level file is tens of MiB: in huge pages it takes a few page faults where it took thousands.
         image.bytes.reserve(size_t(size));
-        uintptr_t start = reinterpret_cast<uintptr_t>(image.bytes.data()), end = start + size_t(size);
-        uintptr_t firstHuge = (start + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
-        uintptr_t lastHuge = end / kHugePageBytes * kHugePageBytes;
-        if (lastHuge > firstHuge) AdviseHugePages(reinterpret_cast<void*>(firstHuge), lastHuge - firstHuge);
+        AdviseHugePages(image.bytes.data(), size);
         image.bytes.resize(size_t(size));
     } catch (const std::bad_alloc&) {
         return Unreadable(path);
     }
-    if (std::fread(image.bytes.data(), 1, image.bytes.size(), file.get()) != image.bytes.size()) return Unreadable(path);
+    if (!ReadWadBytes(*source, 0, size, image.bytes.data())) return Unreadable(path);
     return image;
 }
 

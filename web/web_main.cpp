@@ -4,7 +4,6 @@
 #include <emscripten/emscripten.h>
 
 #include <cstdint>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -23,7 +22,7 @@ struct Page {
     bool running = false;   // the viewer runs on the open file: ticks and keys reach it
     LevelFile file;        // the open file's name and bytes, which every map load reads
     std::vector<std::string> maps;
-    std::vector<uint32_t> rgba;  // the last frame as the canvas takes it: R, G, B, 255 bytes
+    Framebuffer rgba;            // the last frame as the canvas takes it: R, G, B, 255 bytes
     std::string text;            // the last string handed to the page
 };
 
@@ -78,7 +77,7 @@ EMSCRIPTEN_KEEPALIVE const char* wadscope_start(const char* mapName, int fit, co
     options.wadPath = page.file.path;
     if (*mapName) options.mapName = mapName;
     options.fit = fit != 0;
-    options.overlay = std::string(overlay) == "walk" ? Overlay::kWalk : std::string(overlay) == "tree" ? Overlay::kTree : Overlay::kOff;
+    options.overlay = OverlayNamed(overlay).value_or(Overlay::kOff);
     TakeRunOptions(page.session, options);
     Result<StartMap> start = ChooseStartMap(options, page.file);
     if (!start) return ToPage(start.problem().line);
@@ -103,29 +102,24 @@ EMSCRIPTEN_KEEPALIVE const char* wadscope_title() { return ToPage(page.running ?
 // Returns where the canvas's pixels will be, null when there is no memory for
 // them (then 0 x 0 until a later resize succeeds).
 EMSCRIPTEN_KEEPALIVE uint32_t* wadscope_resize(int32_t width, int32_t height) {
-    page.rgba.clear();
-    page.rgba.shrink_to_fit();
+    page.rgba.Resize(0, 0);
     Status sized = ResizeFramebuffer(page.session, width, height);
     const Canvas& canvas = page.session.framebuffer.canvas();
-    try {
-        page.rgba.resize(size_t(canvas.width) * size_t(canvas.height));
-    } catch (const std::bad_alloc&) {
-        sized = Problem{ProblemKind::kNoMemory, "no memory"};
-    }
+    if (sized) sized = page.rgba.Resize(canvas.width, canvas.height);
     if (!sized) {
         ResizeFramebuffer(page.session, 0, 0);
         return nullptr;
     }
-    return page.rgba.data();
+    return page.rgba.canvas().pixels;
 }
 
 // One tick: a frame composed and made ready for the canvas. 0 when the viewer does not run.
 EMSCRIPTEN_KEEPALIVE int wadscope_tick() {
     if (!page.running || !ComposeFrame(page.session)) return 0;
-    const Canvas& frame = page.session.framebuffer.canvas();
-    for (size_t k = 0; k < page.rgba.size(); ++k) {
+    const Canvas &frame = page.session.framebuffer.canvas(), &rgba = page.rgba.canvas();
+    for (size_t k = 0; k < size_t(rgba.width) * size_t(rgba.height); ++k) {
         uint32_t pixel = frame.pixels[k];  // 0x00RRGGBB; the top byte is not part of the colour
-        page.rgba[k] = 0xFF000000u | (pixel & 0xFFu) << 16 | (pixel & 0xFF00u) | (pixel >> 16 & 0xFFu);
+        rgba.pixels[k] = 0xFF000000u | (pixel & 0xFFu) << 16 | (pixel & 0xFF00u) | (pixel >> 16 & 0xFFu);
     }
     return 1;
 }

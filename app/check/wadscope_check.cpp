@@ -6,8 +6,7 @@
 
 int main(int argc, char** argv) {
     Launch launch = PrepareLaunch(Program::kCheck, argc, argv, kInstalledFontFolder);
-    int status = launch.answer ? launch.answer->exitCode : CheckMaps(launch, PrintToStandardStreams);
-    if (launch.answer) std::fputs(launch.answer->text.c_str(), launch.answer->isProblem ? stderr : stdout);
+    int status = launch.answer ? PrintAnswer(*launch.answer) : CheckMaps(launch, PrintToStandardStreams);
     std::fflush(stdout);
     return status;
 }

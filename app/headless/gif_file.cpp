@@ -66,18 +66,18 @@ Status GifWriter::Add(const Canvas& frame, int32_t centiseconds) {
     std::vector<uint32_t> palette;
     std::unordered_map<uint32_t, uint8_t> indexes;
     std::vector<GifPixelType> indexed(size_t(right - left + 1) * size_t(bottom - top + 1));
-    for (int pass = 0; pass < 2; ++pass) {  // the first 256 colours, then every pixel's index
-        size_t at = 0;
-        for (int32_t y = top; y <= bottom; ++y)
-            for (int32_t x = left; x <= right; ++x, ++at) {
-                uint32_t colour = pixels[size_t(y) * size_t(width_) + size_t(x)] & 0xFFFFFF;
-                auto found = indexes.find(colour);
-                if (found == indexes.end() && palette.size() < 256)
-                    found = indexes.emplace(colour, uint8_t(palette.size())).first, palette.push_back(colour);
-                if (pass == 1 && found == indexes.end()) found = indexes.emplace(colour, Nearest(palette, colour)).first;
-                if (pass == 1) indexed[at] = found->second;
-            }
-    }
+    // The first 256 colours met make the palette; each later one takes the nearest of them, which are all there by then.
+    size_t at = 0;
+    for (int32_t y = top; y <= bottom; ++y)
+        for (int32_t x = left; x <= right; ++x, ++at) {
+            uint32_t colour = pixels[size_t(y) * size_t(width_) + size_t(x)] & 0xFFFFFF;
+            auto found = indexes.find(colour);
+            if (found == indexes.end() && palette.size() < 256)
+                found = indexes.emplace(colour, uint8_t(palette.size())).first, palette.push_back(colour);
+            else if (found == indexes.end())
+                found = indexes.emplace(colour, Nearest(palette, colour)).first;
+            indexed[at] = found->second;
+        }
     std::vector<GifColorType> colours(256, GifColorType{0, 0, 0});
     for (size_t k = 0; k < palette.size(); ++k)
         colours[k] = {GifByteType(palette[k] >> 16), GifByteType(palette[k] >> 8), GifByteType(palette[k])};

@@ -18,8 +18,6 @@
 
 namespace {
 
-void Print(const Answer& answer) { std::fputs(answer.text.c_str(), answer.isProblem ? stderr : stdout); }
-
 // The walk overlay's animation of the frame's walk as a GIF: a frame for each
 // accepted subsector, a W animation's four ticks each, then the whole walk for two seconds.
 Status WriteWalkAnimation(Session& session, const std::string& path) {
@@ -41,9 +39,12 @@ Status WriteWalkAnimation(Session& session, const std::string& path) {
     return written ? gif.Close() : written;
 }
 
-// --check: the tree check of the map as the run loaded it; a map that did not load is reported by the render.
-void PrintTreeCheck(const Session& session) {
-    if (!session.levelProblem) std::fputs(CheckReportText(ShownMapName(session), CheckTree(session.level)).c_str(), stdout);
+// --check: the tree check of the map as the run loaded it, kept for the tree overlay; a map that did not load
+// is reported by the render.
+void PrintTreeCheck(Session& session) {
+    if (session.levelProblem) return;
+    session.treeCheck = CheckTree(session.level);
+    std::fputs(CheckReportText(ShownMapName(session), *session.treeCheck).c_str(), stdout);
 }
 
 // One run after start-up: the first frame, the key script, the last frame, the PNG.
@@ -88,12 +89,15 @@ int RenderAllMaps(const Launch& launch) {
     }
     std::vector<std::string> maps = ListMaps(*ReadLevelFileDirectory(launch.file));
     std::shared_ptr<const FontImage> font = LoadStartFont(launch.fontPath, PrintToStandardStreams);
-    bool reported = false;
-    for (size_t k = 0; options.check && k < maps.size(); ++k) {  // every report first, in the file's order
+    auto startOf = [&](size_t k) {  // map k's start, as --map NAME alone chooses it
         Options mapOptions = options;
         mapOptions.mapName = maps[k];
+        return *ChooseStartMap(mapOptions, launch.file);
+    };
+    bool reported = false;
+    for (size_t k = 0; options.check && k < maps.size(); ++k) {  // every report first, in the file's order
         Session session;
-        StartRun(session, launch.file, *ChooseStartMap(mapOptions, launch.file), font);
+        StartRun(session, launch.file, startOf(k), font);
         if (reported && !session.levelProblem) std::fputs("\n", stdout);
         PrintTreeCheck(session);
         reported = reported || !session.levelProblem;
@@ -117,9 +121,7 @@ int RenderAllMaps(const Launch& launch) {
                 if ((k = next++) >= maps.size()) return;
                 if (progress) std::fprintf(stderr, "\r[%zu/%zu] %-8s", k + 1, maps.size(), maps[k].c_str());
             }
-            Options mapOptions = options;
-            mapOptions.mapName = maps[k];
-            StartRun(session, launch.file, *ChooseStartMap(mapOptions, launch.file), font);
+            StartRun(session, launch.file, startOf(k), font);
             std::string outputPath = (std::filesystem::path(*options.outputPath) / (maps[k] + ".png")).string();
             if (RenderShot(session, options, outputPath) != 0) {
                 std::lock_guard<std::mutex> lock(reporting);
@@ -138,15 +140,10 @@ int RenderAllMaps(const Launch& launch) {
 
 int Run(int argc, char** argv) {
     Launch launch = PrepareLaunch(Program::kRender, argc, argv, kInstalledFontFolder);
-    if (launch.answer) {
-        Print(*launch.answer);
-        return launch.answer->exitCode;
-    }
+    if (launch.answer) return PrintAnswer(*launch.answer);
     if (launch.options.allMaps) return RenderAllMaps(launch);
     Session session;
-    session.messages = PrintToStandardStreams;
-    TakeRunOptions(session, launch.options);
-    StartRun(session, launch.file, launch.start, launch.fontPath);
+    StartLaunchedRun(session, launch);
     if (launch.options.check) PrintTreeCheck(session);
     return RenderShot(session, launch.options, *launch.options.outputPath);
 }

@@ -128,15 +128,13 @@ int main(int argc, char* argv[]) {
     Launch launch = PrepareLaunch(Program::kViewer, argc, argv, kInstalledFontFolder);
     if (launch.answer) {
         const Answer& answer = *launch.answer;
-        std::fputs(answer.text.c_str(), answer.isProblem ? stderr : stdout);
+        PrintAnswer(answer);
         // Started from a menu, nobody reads standard error: say it in a box too (no display, no box).
         std::string line = answer.text.substr(0, answer.text.find('\n'));
         if (answer.exitCode == 1) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kWindowTitle, line.c_str(), nullptr);
         return answer.exitCode;
     }
-    session.messages = PrintToStandardStreams;
-    TakeRunOptions(session, launch.options);
-    StartRun(session, launch.file, launch.start, launch.fontPath);
+    StartLaunchedRun(session, launch);
 
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return Fail("cannot start SDL: ");
     // With no display SDL falls back to drivers that show nothing; unless asked

@@ -61,7 +61,7 @@ void PresentFrame(HDC deviceContext) {
 LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            StartRun(session, launch.file, launch.start, launch.fontPath);
+            StartLaunchedRun(session, launch);
             SetWindowTextA(window, WindowTitle(session).c_str());
             SetTimer(window, kFrameTimerId, kFrameTimerMilliseconds, nullptr);
             return 0;
@@ -107,9 +107,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         MessageBoxA(nullptr, answer->text.c_str(), kWindowTitle, MB_OK | (answer->isProblem ? MB_ICONERROR : MB_ICONINFORMATION));
         return answer->exitCode;
     }
-    session.messages = PrintToStandardStreams;
-    TakeRunOptions(session, launch.options);
-
     WNDCLASSA windowClass = {};
     windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);

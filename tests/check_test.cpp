@@ -1,6 +1,5 @@
 // The tree check: faults made in a sound tree, the tree overlay's marks, and wadscope-check itself.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <functional>
 #include <map>
@@ -56,17 +55,7 @@ std::string Faults(const TreeCheck& check) {
     return text;
 }
 
-struct CheckCommand {
-    std::string out;
-    int Run(const std::string& program, const std::string& arguments) {
-        std::string path = WriteTempFile("check-out", {});
-        int status = std::system((program + " " + arguments + " >'" + path + "' 2>/dev/null").c_str());
-        Bytes bytes = ReadFileBytes(path);
-        out.assign(bytes.begin(), bytes.end());
-        std::remove(path.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-};
+using CheckProgram = ProgramTest;
 
 }  // namespace
 
@@ -146,28 +135,25 @@ TEST(TreeCheck, ChainsOfNodesAreWalkedWithoutRecursion) {
 
 // Exit codes 0, 1 and 2; faults as text; JSON lines with their keys, a map that cannot be read among them;
 // wadscope-render --check prints what wadscope-check prints.
-TEST(TreeCheck, TheProgramsReportAndExit) {
-    CheckCommand command;
-    const std::string freedoom1 = "--wad /usr/share/games/doom/freedoom1.wad";
-    EXPECT_EQ(command.Run(WADSCOPE_CHECK_EXE, freedoom1 + " --map e1m1"), 0);
-    const std::string e1m1 = command.out;
+TEST_F(CheckProgram, TheProgramsReportAndExit) {
+    const std::string check = "'" WADSCOPE_CHECK_EXE "'";
+    EXPECT_EQ(Run(check, "--wad freedoom1.wad --map e1m1"), 0);
+    const std::string e1m1 = out;
     EXPECT_TRUE(e1m1.starts_with("E1M1: doom map, classic tree\n") && e1m1.ends_with("\n  ok\n")) << e1m1;
-    EXPECT_EQ(command.Run(WADSCOPE_RENDER_EXE, freedoom1 + " --map E1M1 --check --size 8x8 /dev/null"), 0);
-    EXPECT_EQ(command.out, e1m1);
-    EXPECT_EQ(command.Run(WADSCOPE_CHECK_EXE, freedoom1 + " --fit"), 2);
+    EXPECT_EQ(Run("'" WADSCOPE_RENDER_EXE "'", "--wad freedoom1.wad --map E1M1 --check --size 8x8 /dev/null"), 0);
+    EXPECT_EQ(out, e1m1);
+    EXPECT_EQ(Run(check, "--wad freedoom1.wad --fit"), 2);
     TestMap broken = SplitRoom(), deePBsp = SplitRoom();
     broken.nodes[0].rightBox.left = 48, deePBsp.name = "MAP02";
     std::vector<TestLump> lumps = BuildMapLumps(broken), unread = BuildMapLumps(deePBsp);
     unread[7].data = {'x', 'N', 'd', '4', 0, 0, 0, 0};
     lumps.insert(lumps.end(), unread.begin(), unread.end());
-    std::string path = WriteTempFile("broken.wad", BuildWad(lumps)), json = path + ".json";
-    EXPECT_EQ(command.Run(WADSCOPE_CHECK_EXE, "--wad " + path), 1);
-    EXPECT_NE(command.out.find("\n  box: node 0 child 0 seg 0: vertex (32, 0) lies 16 units outside the child's box\n\nMAP02: cannot"),
-              std::string::npos) << command.out;
-    EXPECT_EQ(command.Run(WADSCOPE_CHECK_EXE, "--wad " + path + " --json"), 1);
-    WriteFile(json, Bytes(command.out.begin(), command.out.end()));
-    EXPECT_EQ(command.Run("python3 -c 'import json, sys\nfor line in open(sys.argv[1]): print(*json.loads(line))'", json), 0);
-    EXPECT_EQ(command.out, "map format tree things vertexes linedefs sidedefs sectors nodes subsectors segs split_segs minisegs width "
-                           "height depth mean_depth least_depth fault_counts faults\nmap error\n");
-    std::remove(path.c_str()), std::remove(json.c_str());
+    WriteFile(dir + "broken.wad", BuildWad(lumps));
+    EXPECT_EQ(Run(check, "--wad broken.wad"), 1);
+    EXPECT_NE(out.find("\n  box: node 0 child 0 seg 0: vertex (32, 0) lies 16 units outside the child's box\n\nMAP02: cannot"),
+              std::string::npos) << out;
+    EXPECT_EQ(Run(check, "--wad broken.wad --json >broken.json; test $? = 1 && python3 -c 'import json, sys\n"
+                         "for line in open(sys.argv[1]): print(*json.loads(line))' broken.json"), 0);
+    EXPECT_EQ(out, "map format tree things vertexes linedefs sidedefs sectors nodes subsectors segs split_segs minisegs width "
+                   "height depth mean_depth least_depth fault_counts faults\nmap error\n");
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -223,6 +224,22 @@ std::string FreedoomPath() {
 }
 
 std::string FontPath() { return std::string(WADSCOPE_SOURCE_DIR) + "/assets/font.bmp"; }
+
+ProgramTest::ProgramTest()
+    : dir(std::filesystem::temp_directory_path().string() + "/wadscope-programs-" + std::to_string(getpid()) + "-" +
+          testing::UnitTest::GetInstance()->current_test_info()->name() + "/") {
+    std::filesystem::create_directories(dir);
+    std::filesystem::copy_file(FreedoomPath(), dir + "freedoom1.wad"), std::filesystem::copy_file(FontPath(), dir + "font.bmp");
+}
+
+ProgramTest::~ProgramTest() { std::filesystem::remove_all(dir); }
+
+int ProgramTest::Run(const std::string& program, const std::string& arguments) {
+    int status = std::system(("cd '" + dir + "' && " + program + " " + arguments + " >out 2>err").c_str());
+    Bytes o = ReadFileBytes(dir + "out"), e = ReadFileBytes(dir + "err");
+    out.assign(o.begin(), o.end()), err.assign(e.begin(), e.end());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 namespace {
 constexpr uint32_t kGuard = 0xA5A5A5A5;

@@ -1,5 +1,7 @@
 // Test helpers: small WAD files built from plain records, pictures with guards, files.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -76,6 +78,15 @@ std::string WriteTempFile(const std::string& name, const Bytes& bytes);  // a fi
 std::vector<uint32_t> ReadPng(const std::string& path, int32_t& width, int32_t& height);  // 0x00RRGGBB; none on a warning
 std::string FreedoomPath();  // fails the test when Freedoom is missing
 std::string FontPath();      // the repository's font
+
+// A fresh folder of the test's own with copies of Freedoom's first level file and the font (a faulty build
+// must not write over the system's file or the project's font), where the programs run.
+struct ProgramTest : testing::Test {
+    std::string dir, out, err;  // the folder, and what the last run printed
+    ProgramTest();
+    ~ProgramTest() override;
+    int Run(const std::string& program, const std::string& arguments);  // the exit code
+};
 
 // A white picture between guard pixels, so that stray writes show.
 struct TestPicture {

@@ -1,8 +1,6 @@
 // The viewer's commands and start-up choices, and wadscope-render with its PNG files.
 #include <gif_lib.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -154,24 +152,9 @@ TEST(StartMap, ChosenFromTheOptionsAndTheFile) {
 
 namespace {
 
-// Runs the command in a fresh directory of the test's own, keeping what it printed.
-struct RenderCommandTest : testing::Test {
-    std::string dir = std::filesystem::temp_directory_path().string() + "/wadscope-render-" + std::to_string(getpid()) + "-" +
-                      testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
-    // Copies: a faulty build must not be able to write over the system's level file or the project's font.
-    std::string out, err, freedoom = "--wad freedoom1.wad --font font.bmp ";
-    RenderCommandTest() {
-        std::filesystem::create_directories(dir);
-        std::filesystem::copy_file(FreedoomPath(), dir + "freedoom1.wad"), std::filesystem::copy_file(FontPath(), dir + "font.bmp");
-    }
-    ~RenderCommandTest() override { std::filesystem::remove_all(dir); }
-
-    int Run(const std::string& arguments) {
-        int status = std::system(("cd '" + dir + "' && '" WADSCOPE_RENDER_EXE "' " + arguments + " >out 2>err").c_str());
-        Bytes o = ReadFileBytes(dir + "out"), e = ReadFileBytes(dir + "err");
-        out.assign(o.begin(), o.end()), err.assign(e.begin(), e.end());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+struct RenderCommandTest : ProgramTest {
+    std::string freedoom = "--wad freedoom1.wad --font font.bmp ";
+    int Run(const std::string& arguments) { return ProgramTest::Run("'" WADSCOPE_RENDER_EXE "'", arguments); }
 };
 
 }  // namespace
